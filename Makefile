@@ -1,0 +1,39 @@
+# Quick start on a fresh Debian 12 machine, as root:
+#   make        builds the shipped installer folder dist/TQPrinterSetup/
+#   make test   runs every test (native against the simulated PC, Windows under Wine)
+
+.PHONY: all dist test packages native windows test-native test-windows bench clean
+
+all: dist
+
+packages:
+	@scripts/ensure_packages.sh
+
+windows: packages
+	@cmake --preset windows >/dev/null
+	@cmake --build --preset windows
+
+native: packages
+	@cmake --preset native >/dev/null
+	@cmake --build --preset native
+
+dist: windows
+	@scripts/make_dist.sh
+
+test-native: native
+	@ctest --preset native
+
+test-windows: windows
+	@ctest --preset windows
+
+test: dist
+	@$(MAKE) --no-print-directory test-native
+	@$(MAKE) --no-print-directory test-windows
+
+bench: packages
+	@cmake --preset bench >/dev/null
+	@cmake --build --preset bench
+	@for b in build/bench/bench/*_bench; do [ -x "$$b" ] && "$$b"; done
+
+clean:
+	rm -rf build dist

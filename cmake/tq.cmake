@@ -1,0 +1,57 @@
+# Helpers shared by the components' CMakeLists.txt.
+
+# tq_library(NAME DIRS <dir>... [DEPS <target>...])
+# A static library of every *.cc in the given folders (relative to the
+# source root), except files named main.cc and *_test.cc.
+function(tq_library name)
+  cmake_parse_arguments(ARG "" "" "DIRS;DEPS" ${ARGN})
+  set(sources)
+  foreach(dir IN LISTS ARG_DIRS)
+    file(GLOB found CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cc)
+    list(APPEND sources ${found})
+  endforeach()
+  list(FILTER sources EXCLUDE REGEX "/(main|[^/]*_test)\\.cc$")
+  add_library(${name} STATIC ${sources})
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+endfunction()
+
+# tq_test(NAME DIRS <dir>... [DEPS <target>...] [WINE])
+# A GoogleTest program of every *_test.cc in the folders. Natively each test
+# case is registered with CTest; under WINE the program runs as one CTest test
+# through the Wine runner (one at a time, in the build's private prefix).
+function(tq_test name)
+  cmake_parse_arguments(ARG "" "" "DIRS;DEPS;SOURCES" ${ARGN})
+  set(sources ${ARG_SOURCES})
+  foreach(dir IN LISTS ARG_DIRS)
+    file(GLOB found CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*_test.cc)
+    list(APPEND sources ${found})
+  endforeach()
+  add_executable(${name} ${sources})
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} ${TQ_GTEST_MAIN} ${TQ_GMOCK})
+  if(TQ_WINDOWS)
+    add_test(NAME ${name} COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/run.sh $<TARGET_FILE:${name}>)
+    set_tests_properties(${name} PROPERTIES RUN_SERIAL ON LABELS wine)
+  else()
+    include(GoogleTest)
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS native)
+  endif()
+endfunction()
+
+# tq_windows_program(NAME SOURCES <file>... [DEPS <target>...] [GUI])
+# A shipped Windows executable; the build check runs on it after linking.
+function(tq_windows_program name)
+  cmake_parse_arguments(ARG "GUI" "" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS})
+  if(ARG_GUI)
+    target_link_options(${name} PRIVATE -mwindows -municode)
+  else()
+    target_link_options(${name} PRIVATE -mconsole)
+  endif()
+  add_custom_command(TARGET ${name} POST_BUILD
+    COMMAND ${TQ_PECHECK} $<TARGET_FILE:${name}>
+    COMMENT "Checking ${name}.exe: 32-bit, ASLR and DEP, system DLLs only")
+endfunction()

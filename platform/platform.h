@@ -1,0 +1,88 @@
+// The one process-wide platform: the operating system as the programs see it.
+//
+// The Windows programs link platform/win32 and get the real system; native
+// tests and tools link platform/sim and get a simulated PC. A test installs a
+// fresh platform for its lifetime with ScopedPlatform. The free functions below
+// forward to the current platform so that the system's code reads like Win32.
+#pragma once
+
+#include "platform/codepages.h"
+#include "platform/files.h"
+#include "platform/registry.h"
+#include "platform/system.h"
+
+namespace pf {
+
+struct Platform {
+  RegistryApi* registry = nullptr;
+  FileApi* files = nullptr;
+  CodePageApi* codePages = nullptr;
+  SystemApi* system = nullptr;
+};
+
+// The current platform; the linked backend's default until one is installed.
+Platform& Current();
+
+// Defined by the linked backend.
+Platform& DefaultPlatform();
+
+// Installs a platform for the object's lifetime and restores the previous one.
+class ScopedPlatform {
+ public:
+  explicit ScopedPlatform(const Platform& platform);
+  ~ScopedPlatform();
+  ScopedPlatform(const ScopedPlatform&) = delete;
+  ScopedPlatform& operator=(const ScopedPlatform&) = delete;
+
+ private:
+  Platform* previous_;
+  Platform installed_;
+};
+
+// clang-format off
+inline LONG RegOpenKeyExW(HKEY k, const wchar_t* s, DWORD o, DWORD a, HKEY* r) { return Current().registry->RegOpenKeyExW(k, s, o, a, r); }
+inline LONG RegCreateKeyExW(HKEY k, const wchar_t* s, DWORD o, DWORD a, HKEY* r, DWORD* d) { return Current().registry->RegCreateKeyExW(k, s, o, a, r, d); }
+inline LONG RegQueryValueExW(HKEY k, const wchar_t* n, DWORD* t, BYTE* d, DWORD* s) { return Current().registry->RegQueryValueExW(k, n, t, d, s); }
+inline LONG RegSetValueExW(HKEY k, const wchar_t* n, DWORD t, const BYTE* d, DWORD s) { return Current().registry->RegSetValueExW(k, n, t, d, s); }
+inline LONG RegDeleteValueW(HKEY k, const wchar_t* n) { return Current().registry->RegDeleteValueW(k, n); }
+inline LONG RegDeleteKeyW(HKEY k, const wchar_t* s) { return Current().registry->RegDeleteKeyW(k, s); }
+inline LONG RegEnumKeyExW(HKEY k, DWORD i, wchar_t* n, DWORD* l) { return Current().registry->RegEnumKeyExW(k, i, n, l); }
+inline LONG RegEnumValueW(HKEY k, DWORD i, wchar_t* n, DWORD* l, DWORD* t, BYTE* d, DWORD* s) { return Current().registry->RegEnumValueW(k, i, n, l, t, d, s); }
+inline LONG RegOpenKeyExA(HKEY k, const char* s, DWORD o, DWORD a, HKEY* r) { return Current().registry->RegOpenKeyExA(k, s, o, a, r); }
+inline LONG RegCreateKeyExA(HKEY k, const char* s, DWORD o, DWORD a, HKEY* r, DWORD* d) { return Current().registry->RegCreateKeyExA(k, s, o, a, r, d); }
+inline LONG RegQueryValueExA(HKEY k, const char* n, DWORD* t, BYTE* d, DWORD* s) { return Current().registry->RegQueryValueExA(k, n, t, d, s); }
+inline LONG RegSetValueExA(HKEY k, const char* n, DWORD t, const BYTE* d, DWORD s) { return Current().registry->RegSetValueExA(k, n, t, d, s); }
+inline LONG RegDeleteValueA(HKEY k, const char* n) { return Current().registry->RegDeleteValueA(k, n); }
+inline LONG RegDeleteKeyA(HKEY k, const char* s) { return Current().registry->RegDeleteKeyA(k, s); }
+inline LONG RegEnumKeyExA(HKEY k, DWORD i, char* n, DWORD* l) { return Current().registry->RegEnumKeyExA(k, i, n, l); }
+inline LONG RegCloseKey(HKEY k) { return Current().registry->RegCloseKey(k); }
+
+inline HANDLE CreateFileW(const wchar_t* p, DWORD a, DWORD s, DWORD c, DWORD f) { return Current().files->CreateFileW(p, a, s, c, f); }
+inline BOOL ReadFile(HANDLE h, void* b, DWORD n, DWORD* r) { return Current().files->ReadFile(h, b, n, r); }
+inline BOOL WriteFile(HANDLE h, const void* b, DWORD n, DWORD* w) { return Current().files->WriteFile(h, b, n, w); }
+inline BOOL SetFilePointerEx(HANDLE h, std::int64_t d, std::int64_t* p, DWORD m) { return Current().files->SetFilePointerEx(h, d, p, m); }
+inline BOOL GetFileSizeEx(HANDLE h, std::int64_t* s) { return Current().files->GetFileSizeEx(h, s); }
+inline BOOL CloseHandle(HANDLE h) { return Current().files->CloseHandle(h); }
+inline BOOL CreateDirectoryW(const wchar_t* p) { return Current().files->CreateDirectoryW(p); }
+inline BOOL RemoveDirectoryW(const wchar_t* p) { return Current().files->RemoveDirectoryW(p); }
+inline BOOL DeleteFileW(const wchar_t* p) { return Current().files->DeleteFileW(p); }
+inline DWORD GetFileAttributesW(const wchar_t* p) { return Current().files->GetFileAttributesW(p); }
+inline BOOL SetCurrentDirectoryW(const wchar_t* p) { return Current().files->SetCurrentDirectoryW(p); }
+inline DWORD GetCurrentDirectoryW(DWORD n, wchar_t* b) { return Current().files->GetCurrentDirectoryW(n, b); }
+
+inline HKL GetKeyboardLayout(DWORD t) { return Current().codePages->GetKeyboardLayout(t); }
+inline int GetLocaleInfoW(LCID l, LCTYPE t, wchar_t* d, int s) { return Current().codePages->GetLocaleInfoW(l, t, d, s); }
+inline UINT GetACP() { return Current().codePages->GetACP(); }
+inline int MultiByteToWideChar(UINT c, DWORD f, const char* t, int n, wchar_t* w, int m) { return Current().codePages->MultiByteToWideChar(c, f, t, n, w, m); }
+inline int WideCharToMultiByte(UINT c, DWORD f, const wchar_t* w, int n, char* t, int m) { return Current().codePages->WideCharToMultiByte(c, f, w, n, t, m); }
+
+inline DWORD GetLastError() { return Current().system->GetLastError(); }
+inline void SetLastError(DWORD e) { Current().system->SetLastError(e); }
+inline DWORD GetModuleFileNameW(HMODULE m, wchar_t* b, DWORD n) { return Current().system->GetModuleFileNameW(m, b, n); }
+inline BOOL GetVersionExW(OSVERSIONINFOW* i) { return Current().system->GetVersionExW(i); }
+inline DWORD GetTickCount() { return Current().system->GetTickCount(); }
+inline void Sleep(DWORD ms) { Current().system->Sleep(ms); }
+inline int MessageBoxW(HWND o, const wchar_t* t, const wchar_t* c, UINT y) { return Current().system->MessageBoxW(o, t, c, y); }
+// clang-format on
+
+}  // namespace pf

@@ -1,0 +1,53 @@
+// A Windows PC in memory: the sim backend of every platform group.
+//
+// A test (or the dry-run tool) makes a SimPc, prepares it (registry seed,
+// files, code page, clock) and installs it with ScopedSimPc; the system's code
+// then runs against it exactly as against Windows.
+#pragma once
+
+#include <memory>
+
+#include "platform/platform.h"
+
+namespace pf::sim {
+
+class SimRegistry;
+class SimFiles;
+class SimCodePages;
+class SimSystem;
+
+class SimPc {
+ public:
+  SimPc();
+  ~SimPc();
+  SimPc(const SimPc&) = delete;
+  SimPc& operator=(const SimPc&) = delete;
+
+  SimRegistry& registry() { return *registry_; }
+  SimFiles& files() { return *files_; }
+  SimCodePages& codePages() { return *codePages_; }
+  SimSystem& system() { return *system_; }
+
+  // The platform whose groups are this PC's.
+  Platform platform();
+
+ private:
+  std::unique_ptr<SimSystem> system_;
+  std::unique_ptr<SimCodePages> codePages_;
+  std::unique_ptr<SimRegistry> registry_;
+  std::unique_ptr<SimFiles> files_;
+};
+
+// A fresh PC, installed as the current platform for the object's lifetime.
+class ScopedSimPc {
+ public:
+  ScopedSimPc() : scope_(pc_.platform()) {}
+  SimPc& pc() { return pc_; }
+  SimPc* operator->() { return &pc_; }
+
+ private:
+  SimPc pc_;
+  ScopedPlatform scope_;
+};
+
+}  // namespace pf::sim

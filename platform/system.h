@@ -1,0 +1,55 @@
+// The rest of the process's view of Windows that the programs use: the last
+// error, the module path, the Windows version, the tick counter and sleep,
+// and message boxes.
+#pragma once
+
+#include "platform/types.h"
+
+namespace pf {
+
+inline constexpr DWORD VER_PLATFORM_WIN32s = 0;
+inline constexpr DWORD VER_PLATFORM_WIN32_WINDOWS = 1;
+inline constexpr DWORD VER_PLATFORM_WIN32_NT = 2;
+
+// OSVERSIONINFOW with the same layout as Windows' (276 bytes).
+struct OSVERSIONINFOW {
+  DWORD dwOSVersionInfoSize;
+  DWORD dwMajorVersion;
+  DWORD dwMinorVersion;
+  DWORD dwBuildNumber;
+  DWORD dwPlatformId;
+  WCHAR16 szCSDVersion[128];
+};
+static_assert(sizeof(OSVERSIONINFOW) == 276, "OSVERSIONINFOW must keep Windows' layout");
+
+inline constexpr UINT MB_OK = 0x0;
+inline constexpr UINT MB_OKCANCEL = 0x1;
+inline constexpr UINT MB_YESNO = 0x4;
+inline constexpr UINT MB_ICONERROR = 0x10;
+inline constexpr UINT MB_ICONQUESTION = 0x20;
+inline constexpr UINT MB_ICONWARNING = 0x30;
+inline constexpr UINT MB_ICONINFORMATION = 0x40;
+inline constexpr int IDOK = 1;
+inline constexpr int IDCANCEL = 2;
+inline constexpr int IDYES = 6;
+inline constexpr int IDNO = 7;
+
+class SystemApi {
+ public:
+  virtual ~SystemApi() = default;
+
+  virtual DWORD GetLastError() = 0;
+  virtual void SetLastError(DWORD error) = 0;
+
+  // module 0: the program's own file. Win32 truncation rules: a path that does
+  // not fit is cut to size - 1 characters plus NUL and size is returned.
+  virtual DWORD GetModuleFileNameW(HMODULE module, wchar_t* buffer, DWORD size) = 0;
+  virtual BOOL GetVersionExW(OSVERSIONINFOW* info) = 0;
+
+  virtual DWORD GetTickCount() = 0;
+  virtual void Sleep(DWORD milliseconds) = 0;
+
+  virtual int MessageBoxW(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) = 0;
+};
+
+}  // namespace pf

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the builds and tests need, and only those that
+# are missing; quick and silent when everything is there already.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ make pkg-config
+  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
+  wine wine32:i386 xvfb xauth fonts-wqy-microhei imagemagick
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+  [[ $status == "install ok installed" ]] || missing+=("$p")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+if [[ $(id -u) -ne 0 ]]; then
+  echo "ensure_packages: missing Debian packages: ${missing[*]}; run as root to install them" >&2
+  exit 1
+fi
+echo "ensure_packages: installing ${missing[*]}"
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  dpkg --add-architecture i386
+fi
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${missing[@]}" wine64 >/dev/null

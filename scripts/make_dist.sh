@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Lays out the shipped installer folder from the Windows build and the sample
+# driver package: dist/TQPrinterSetup/.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+bin=$root/build/windows/bin
+out=$root/dist/TQPrinterSetup
+
+rm -rf "$out"
+mkdir -p "$out"
+cp "$root"/package/TQPRINTER.INF "$out"/
+find "$root/package" -maxdepth 1 -type f ! -name 'CMakeLists.txt' ! -name '*.md' ! -name TQPRINTER.INF \
+  -exec cp {} "$out"/ \;
+for exe in setup.exe tqinfcheck.exe; do
+  if [[ -f $bin/$exe ]]; then
+    "$root"/cmake/pecheck.sh "$bin/$exe" >/dev/null
+    cp "$bin/$exe" "$out"/
+  fi
+done
+echo "dist: $(cd "$out" && ls | tr '\n' ' ')"
