@@ -35,6 +35,9 @@ class FileApi {
   virtual ~FileApi() = default;
 
   virtual HANDLE CreateFileW(const wchar_t* path, DWORD access, DWORD share, DWORD creation, DWORD flags) = 0;
+  // ANSI forms convert the path through the ANSI code page (GetACP).
+  virtual HANDLE CreateFileA(const char* path, DWORD access, DWORD share, DWORD creation, DWORD flags) = 0;
+  virtual BOOL DeleteFileA(const char* path) = 0;
   virtual BOOL ReadFile(HANDLE file, void* buffer, DWORD toRead, DWORD* read) = 0;
   virtual BOOL WriteFile(HANDLE file, const void* buffer, DWORD toWrite, DWORD* written) = 0;
   virtual BOOL SetFilePointerEx(HANDLE file, std::int64_t distance, std::int64_t* newPosition, DWORD method) = 0;

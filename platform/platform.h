@@ -12,12 +12,17 @@
 #include "platform/system.h"
 
 namespace pf {
+class ServiceApi;  // platform/services.h
+}
+
+namespace pf {
 
 struct Platform {
   RegistryApi* registry = nullptr;
   FileApi* files = nullptr;
   CodePageApi* codePages = nullptr;
   SystemApi* system = nullptr;
+  ServiceApi* services = nullptr;
 };
 
 // The current platform; the linked backend's default until one is installed.
@@ -58,6 +63,8 @@ inline LONG RegEnumKeyExA(HKEY k, DWORD i, char* n, DWORD* l) { return Current()
 inline LONG RegCloseKey(HKEY k) { return Current().registry->RegCloseKey(k); }
 
 inline HANDLE CreateFileW(const wchar_t* p, DWORD a, DWORD s, DWORD c, DWORD f) { return Current().files->CreateFileW(p, a, s, c, f); }
+inline HANDLE CreateFileA(const char* p, DWORD a, DWORD s, DWORD c, DWORD f) { return Current().files->CreateFileA(p, a, s, c, f); }
+inline BOOL DeleteFileA(const char* p) { return Current().files->DeleteFileA(p); }
 inline BOOL ReadFile(HANDLE h, void* b, DWORD n, DWORD* r) { return Current().files->ReadFile(h, b, n, r); }
 inline BOOL WriteFile(HANDLE h, const void* b, DWORD n, DWORD* w) { return Current().files->WriteFile(h, b, n, w); }
 inline BOOL SetFilePointerEx(HANDLE h, std::int64_t d, std::int64_t* p, DWORD m) { return Current().files->SetFilePointerEx(h, d, p, m); }
@@ -79,6 +86,8 @@ inline int WideCharToMultiByte(UINT c, DWORD f, const wchar_t* w, int n, char* t
 inline DWORD GetLastError() { return Current().system->GetLastError(); }
 inline void SetLastError(DWORD e) { Current().system->SetLastError(e); }
 inline DWORD GetModuleFileNameW(HMODULE m, wchar_t* b, DWORD n) { return Current().system->GetModuleFileNameW(m, b, n); }
+inline DWORD GetModuleFileNameA(HMODULE m, char* b, DWORD n) { return Current().system->GetModuleFileNameA(m, b, n); }
+inline void GetLocalTime(SYSTEMTIME* t) { Current().system->GetLocalTime(t); }
 inline BOOL GetVersionExW(OSVERSIONINFOW* i) { return Current().system->GetVersionExW(i); }
 inline DWORD GetTickCount() { return Current().system->GetTickCount(); }
 inline void Sleep(DWORD ms) { Current().system->Sleep(ms); }

@@ -22,7 +22,29 @@ struct OSVERSIONINFOW {
 };
 static_assert(sizeof(OSVERSIONINFOW) == 276, "OSVERSIONINFOW must keep Windows' layout");
 
+struct SYSTEMTIME {
+  WORD wYear;
+  WORD wMonth;
+  WORD wDayOfWeek;
+  WORD wDay;
+  WORD wHour;
+  WORD wMinute;
+  WORD wSecond;
+  WORD wMilliseconds;
+};
+
 inline constexpr UINT MB_OK = 0x0;
+struct SYSTEMTIME {
+  WORD wYear;
+  WORD wMonth;
+  WORD wDayOfWeek;
+  WORD wDay;
+  WORD wHour;
+  WORD wMinute;
+  WORD wSecond;
+  WORD wMilliseconds;
+};
+
 inline constexpr UINT MB_OKCANCEL = 0x1;
 inline constexpr UINT MB_YESNO = 0x4;
 inline constexpr UINT MB_ICONERROR = 0x10;
@@ -44,7 +66,9 @@ class SystemApi {
   // module 0: the program's own file. Win32 truncation rules: a path that does
   // not fit is cut to size - 1 characters plus NUL and size is returned.
   virtual DWORD GetModuleFileNameW(HMODULE module, wchar_t* buffer, DWORD size) = 0;
+  virtual DWORD GetModuleFileNameA(HMODULE module, char* buffer, DWORD size) = 0;
   virtual BOOL GetVersionExW(OSVERSIONINFOW* info) = 0;
+  virtual void GetLocalTime(SYSTEMTIME* time) = 0;
 
   virtual DWORD GetTickCount() = 0;
   virtual void Sleep(DWORD milliseconds) = 0;

@@ -15,6 +15,7 @@ class SimRegistry;
 class SimFiles;
 class SimCodePages;
 class SimSystem;
+class SimServices;  // platform/sim/sim_services.h
 
 class SimPc {
  public:
@@ -27,6 +28,7 @@ class SimPc {
   SimFiles& files() { return *files_; }
   SimCodePages& codePages() { return *codePages_; }
   SimSystem& system() { return *system_; }
+  SimServices& services() { return *services_; }
 
   // The platform whose groups are this PC's.
   Platform platform();
@@ -36,6 +38,7 @@ class SimPc {
   std::unique_ptr<SimCodePages> codePages_;
   std::unique_ptr<SimRegistry> registry_;
   std::unique_ptr<SimFiles> files_;
+  std::unique_ptr<SimServices> services_;
 };
 
 // A fresh PC, installed as the current platform for the object's lifetime.
