@@ -34,16 +34,6 @@ struct SYSTEMTIME {
 };
 
 inline constexpr UINT MB_OK = 0x0;
-struct SYSTEMTIME {
-  WORD wYear;
-  WORD wMonth;
-  WORD wDayOfWeek;
-  WORD wDay;
-  WORD wHour;
-  WORD wMinute;
-  WORD wSecond;
-  WORD wMilliseconds;
-};
 
 inline constexpr UINT MB_OKCANCEL = 0x1;
 inline constexpr UINT MB_YESNO = 0x4;
