@@ -1,0 +1,81 @@
+// Files and folders of the simulated PC: an in-memory tree per drive with
+// Windows path rules (drive letters, either slash, no case, "." and ".."),
+// a current directory (C:\ at first), share modes honoured between open
+// handles, and faults a test can inject.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/files.h"
+
+namespace pf::sim {
+
+class SimSystem;
+class SimCodePages;
+
+class SimFiles : public FileApi {
+ public:
+  SimFiles(SimSystem& system, SimCodePages& codePages);
+  ~SimFiles() override;
+
+  HANDLE CreateFileW(const wchar_t* path, DWORD access, DWORD share, DWORD creation, DWORD flags) override;
+  HANDLE CreateFileA(const char* path, DWORD access, DWORD share, DWORD creation, DWORD flags) override;
+  BOOL DeleteFileA(const char* path) override;
+  BOOL ReadFile(HANDLE file, void* buffer, DWORD toRead, DWORD* read) override;
+  BOOL WriteFile(HANDLE file, const void* buffer, DWORD toWrite, DWORD* written) override;
+  BOOL SetFilePointerEx(HANDLE file, std::int64_t distance, std::int64_t* newPosition, DWORD method) override;
+  BOOL GetFileSizeEx(HANDLE file, std::int64_t* size) override;
+  BOOL CloseHandle(HANDLE handle) override;
+  BOOL CreateDirectoryW(const wchar_t* path) override;
+  BOOL RemoveDirectoryW(const wchar_t* path) override;
+  BOOL DeleteFileW(const wchar_t* path) override;
+  DWORD GetFileAttributesW(const wchar_t* path) override;
+  BOOL SetCurrentDirectoryW(const wchar_t* path) override;
+  DWORD GetCurrentDirectoryW(DWORD bufferLength, wchar_t* buffer) override;
+
+  // Test API. Paths follow the same rules as the calls above.
+  // Writes a whole file, making its folders; false for an invalid path.
+  bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
+  bool ReadFileBytes(const std::wstring& path, std::string* bytes);
+  bool MakeFolder(const std::wstring& path);
+  bool Exists(const std::wstring& path);
+  // Every later open of the file or folder fails with ERROR_ACCESS_DENIED.
+  bool DenyAccess(const std::wstring& path);
+  bool SetReadOnly(const std::wstring& path, bool readOnly = true);
+  // A read that would return a byte at or beyond offset fails with ERROR_READ_FAULT.
+  bool FailReadsAfter(const std::wstring& path, std::int64_t offset);
+  size_t OpenHandleCount();
+
+ private:
+  struct Node;
+  struct Open;
+  struct Resolved;
+
+  // Splits and normalises a path against the current directory; sets the
+  // last error and returns false when it is malformed.
+  bool Resolve(const wchar_t* path, Resolved* out);
+  // Finds the node of a resolved path, or sets ERROR_FILE_NOT_FOUND /
+  // ERROR_PATH_NOT_FOUND. parent receives the folder that would hold it.
+  std::shared_ptr<Node> Find(const Resolved& path, std::shared_ptr<Node>* parent);
+  std::shared_ptr<Node> FindForTest(const std::wstring& path);
+  std::shared_ptr<Node> MakeFolders(const Resolved& path, size_t depth);
+  Open* Lookup(HANDLE handle);
+  bool SharingConflict(const Node* node, DWORD access, DWORD share) const;
+  void Fail(DWORD error);
+  void Succeed();
+
+  std::recursive_mutex mutex_;
+  SimSystem& system_;
+  SimCodePages& codePages_;
+  std::map<wchar_t, std::shared_ptr<Node>> drives_;
+  std::wstring currentDirectory_ = L"C:\\";
+  std::map<HANDLE, std::unique_ptr<Open>> handles_;
+  HANDLE nextHandle_ = 0x100;
+};
+
+}  // namespace pf::sim
