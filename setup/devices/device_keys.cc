@@ -1,0 +1,113 @@
+#include "setup/devices/device_keys.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cwctype>
+#include <vector>
+
+#include "common/registry/registry.h"
+#include "platform/platform.h"
+
+namespace {
+
+constexpr pf::DWORD kReadWrite = 0x2001F;
+const wchar_t kClassKey[] = L"SYSTEM\\CurrentControlSet\\Control\\Class\\{4D36E979-E325-11CE-BFC1-08002BE10318}";
+const wchar_t kClassGuid[] = L"{4D36E979-E325-11CE-BFC1-08002BE10318}";
+
+enum class Port { kUsb, kLpt };
+
+std::wstring Upper(std::wstring text) {
+  for (wchar_t& c : text) c = static_cast<wchar_t>(std::towupper(c));
+  return text;
+}
+
+// The decimal value of the name's leading digits; 0 when it has none.
+int LeadingNumber(const std::wstring& name) {
+  int value = 0;
+  for (wchar_t c : name) {
+    if (c < L'0' || c > L'9') break;
+    value = value * 10 + (c - L'0');
+  }
+  return value;
+}
+
+// Writes the class values on a fresh class key and adds the next driver
+// instance subkey; returns the instance's name.
+std::wstring AddDriverInstance(const SetupContext& context, Port port, const std::wstring& hardwareId) {
+  int highest = -1;
+  CRegistry classKey(pf::HKEY_LOCAL_MACHINE, kReadWrite);
+  if (classKey.Open(kClassKey, true)) {
+    std::vector<std::wstring> names;
+    classKey.ListSubkeys(&names);
+    for (const std::wstring& name : names) highest = std::max(highest, LeadingNumber(name));
+    if (highest == -1) {
+      classKey.WriteString(L"", L"");
+      classKey.WriteString(L"Class", L"Printer");
+      classKey.WriteString(L"Icon", L"-4");
+      classKey.WriteString(L"Installer32", L"ntprint.dll,ClassInstall32");
+      classKey.WriteString(L"NoDisplayClass", L"1");
+      classKey.WriteString(L"EnumPropPages32", L"printui.dll,PrinterPropPageProvider");
+    }
+  }
+  wchar_t instance[16];
+  std::swprintf(instance, 16, L"%04d", highest + 1);
+  CRegistry instanceKey(pf::HKEY_LOCAL_MACHINE, kReadWrite);
+  if (instanceKey.Open(std::wstring(kClassKey) + L"\\" + instance, true)) {
+    instanceKey.WriteString(L"ProviderName", context.companyName);
+    instanceKey.WriteString(L"MatchingDeviceId", (port == Port::kUsb ? L"usbprint\\" : L"LPTENUM\\") + hardwareId);
+    instanceKey.WriteString(L"DriverDesc", context.driverModel);
+  }
+  return instance;
+}
+
+void ProvisionDeviceKeys(const SetupContext& context, Port port, const std::wstring& hardwareId) {
+  std::wstring instance = AddDriverInstance(context, port, hardwareId);
+
+  const std::wstring enumPath = port == Port::kUsb ? L"SYSTEM\\CurrentControlSet\\Enum\\USBPRINT"
+                                                   : L"SYSTEM\\CurrentControlSet\\Enum\\LPTENUM";
+  CRegistry enumerator(pf::HKEY_LOCAL_MACHINE, pf::KEY_READ);
+  if (!enumerator.Open(enumPath, false)) return;
+  std::vector<std::wstring> ids;
+  enumerator.ListSubkeys(&ids);
+  const std::wstring match =
+      port == Port::kUsb ? Upper(context.deviceDescription) : Upper(context.seriesPrefix + context.productWord);
+  std::wstring devicePath;
+  for (const std::wstring& id : ids) {
+    if (Upper(id).find(match) != std::wstring::npos) {
+      devicePath = enumPath + L"\\" + Upper(id);
+      break;
+    }
+  }
+  if (devicePath.empty()) return;
+  if (port == Port::kUsb) {
+    CRegistry device(pf::HKEY_LOCAL_MACHINE, pf::KEY_READ);
+    if (!device.Open(devicePath, true)) return;
+  }
+  CRegistry classKey(pf::HKEY_LOCAL_MACHINE, kReadWrite);
+  if (!classKey.Open(kClassKey, true)) return;
+  const std::wstring driver = std::wstring(kClassGuid) + L"\\" + instance;
+  classKey.WriteString(L"_DeviceDesc", context.deviceDescription);
+  classKey.WriteDword(L"_ConfigFlags", 0);
+  classKey.WriteString(L"_ClassGUID", kClassGuid);
+  if (port == Port::kUsb) {
+    classKey.WriteString(L"_Class", L"Printer");
+    classKey.WriteString(L"_Driver", driver);
+  } else {
+    classKey.WriteString(L"_Driver", driver);
+    classKey.WriteString(L"_Class", L"Printer");
+  }
+  classKey.WriteString(L"_Mfg", context.companyName);
+  classKey.WriteDword(L"_UpdateMode", port == Port::kUsb ? 0 : 2);
+  if (port == Port::kLpt) classKey.WriteString(L"_BrandSeries", context.companyName + context.seriesPrefix);
+  classKey.WriteString(L"_ToPath", devicePath);
+}
+
+}  // namespace
+
+void ProvisionUsbDeviceKeys(const SetupContext& context, const std::wstring& hardwareId) {
+  ProvisionDeviceKeys(context, Port::kUsb, hardwareId);
+}
+
+void ProvisionLptDeviceKeys(const SetupContext& context, const std::wstring& hardwareId) {
+  ProvisionDeviceKeys(context, Port::kLpt, hardwareId);
+}
