@@ -1,0 +1,113 @@
+// Draws the side pictures of the setup pages as 24-bit BMP files:
+//   side_pictures <output folder>
+// A blue-to-teal gradient, a stylised printer with paper, a coloured status
+// lamp per page and the product name in dot-matrix letters.
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Rgb { int r, g, b; };
+
+class Picture {
+ public:
+  Picture(int w, int h) : w_(w), h_(h), px_(static_cast<size_t>(w) * h) {}
+  void Fill(int x0, int y0, int x1, int y1, Rgb c) {
+    for (int y = y0 < 0 ? 0 : y0; y < y1 && y < h_; ++y)
+      for (int x = x0 < 0 ? 0 : x0; x < x1 && x < w_; ++x) px_[static_cast<size_t>(y) * w_ + x] = c;
+  }
+  void Dot(int cx, int cy, int r, Rgb c) {
+    for (int y = cy - r; y <= cy + r; ++y)
+      for (int x = cx - r; x <= cx + r; ++x)
+        if ((x - cx) * (x - cx) + (y - cy) * (y - cy) <= r * r) Fill(x, y, x + 1, y + 1, c);
+  }
+  int width() const { return w_; }
+  int height() const { return h_; }
+  bool Save(const std::string& path) const {
+    const int row = (w_ * 3 + 3) & ~3;
+    const uint32_t size = static_cast<uint32_t>(row) * h_;
+    std::vector<uint8_t> out(54 + size, 0);
+    auto put32 = [&](size_t at, uint32_t v) { for (int i = 0; i < 4; ++i) out[at + i] = (v >> (8 * i)) & 0xFF; };
+    out[0] = 'B'; out[1] = 'M';
+    put32(2, 54 + size); put32(10, 54); put32(14, 40); put32(18, w_); put32(22, h_);
+    out[26] = 1; out[28] = 24; put32(34, size); put32(38, 2835); put32(42, 2835);
+    for (int y = 0; y < h_; ++y)
+      for (int x = 0; x < w_; ++x) {
+        const Rgb& c = px_[static_cast<size_t>(y) * w_ + x];
+        uint8_t* p = &out[54 + static_cast<size_t>(h_ - 1 - y) * row + x * 3];
+        p[0] = c.b; p[1] = c.g; p[2] = c.r;
+      }
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return false;
+    bool ok = std::fwrite(out.data(), 1, out.size(), f) == out.size();
+    return std::fclose(f) == 0 && ok;
+  }
+
+ private:
+  int w_, h_;
+  std::vector<Rgb> px_;
+};
+
+// 5 x 7 dot-matrix glyphs, one string of five bits per row.
+const char* Glyph(char c) {
+  switch (c) {
+    case 'T': return "11111" "00100" "00100" "00100" "00100" "00100" "00100";
+    case 'Q': return "01110" "10001" "10001" "10001" "10101" "10010" "01101";
+    case 'P': return "11110" "10001" "10001" "11110" "10000" "10000" "10000";
+    case 'R': return "11110" "10001" "10001" "11110" "10100" "10010" "10001";
+    case 'I': return "01110" "00100" "00100" "00100" "00100" "00100" "01110";
+    case 'N': return "10001" "11001" "10101" "10011" "10001" "10001" "10001";
+    case 'E': return "11111" "10000" "10000" "11110" "10000" "10000" "11111";
+    default: return nullptr;
+  }
+}
+
+void Text(Picture* p, const std::string& s, int cy, int pitch, Rgb c) {
+  const int width = static_cast<int>(s.size()) * 6 * pitch - pitch;
+  const int x0 = (p->width() - width) / 2;
+  for (size_t i = 0; i < s.size(); ++i) {
+    const char* g = Glyph(s[i]);
+    for (int k = 0; g && k < 35; ++k)
+      if (g[k] == '1')
+        p->Dot(x0 + (static_cast<int>(i) * 6 + k % 5) * pitch + pitch / 2, cy + (k / 5) * pitch, pitch / 2 - (pitch > 3), c);
+  }
+}
+
+Picture Draw(int w, int h, Rgb lamp) {
+  Picture p(w, h);
+  const Rgb top{18, 52, 110}, bottom{40, 140, 170};
+  for (int y = 0; y < h; ++y) {
+    const double t = static_cast<double>(y) / (h - 1);
+    p.Fill(0, y, w, y + 1, {static_cast<int>(top.r + (bottom.r - top.r) * t),
+                            static_cast<int>(top.g + (bottom.g - top.g) * t),
+                            static_cast<int>(top.b + (bottom.b - top.b) * t)});
+  }
+  const int cx = w / 2, py = h * 30 / 100;
+  p.Fill(cx - 30, py - 38, cx + 30, py - 10, {250, 250, 250});   // paper fed in
+  p.Fill(cx - 48, py - 14, cx + 48, py + 26, {205, 210, 218});   // body
+  p.Fill(cx - 48, py - 14, cx + 48, py - 8, {235, 238, 242});    // lit top edge
+  p.Fill(cx - 40, py + 4, cx + 40, py + 10, {60, 66, 78});       // output slot
+  p.Dot(cx + 34, py - 2, 3, lamp);                               // status lamp
+  p.Fill(cx - 28, py + 10, cx + 28, py + 44, {255, 255, 255});   // printed sheet
+  for (int i = 0; i < 4; ++i) p.Fill(cx - 22, py + 16 + i * 6, cx + 22 - (i % 2) * 10, py + 18 + i * 6, {150, 160, 175});
+  Text(&p, "TQ", py + 62, 6, {255, 255, 255});
+  Text(&p, "PRINTER", py + 112, 3, {200, 230, 245});
+  p.Fill(8, h - 14, w - 8, h - 12, lamp);
+  return p;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: side_pictures <output folder>\n");
+    return 2;
+  }
+  const std::string dir = argv[1];
+  bool ok = Draw(137, 289, {90, 220, 120}).Save(dir + "/side_connect.bmp");
+  ok = Draw(137, 289, {250, 190, 60}).Save(dir + "/side_detect.bmp") && ok;
+  ok = Draw(161, 362, {90, 200, 250}).Save(dir + "/side_welcome.bmp") && ok;
+  return ok ? 0 : 1;
+}
