@@ -1,0 +1,80 @@
+#include "common/registry/registry.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/sim/sim_pc.h"
+#include "platform/sim/sim_registry.h"
+
+namespace {
+
+using pf::HKEY_LOCAL_MACHINE;
+
+class CRegistryTest : public ::testing::Test {
+ protected:
+  pf::sim::ScopedSimPc pc_;
+  pf::sim::SimRegistry& reg() { return pc_->registry(); }
+};
+
+TEST_F(CRegistryTest, StringBufferIs1023BytesAndTakesFirstString) {
+  reg().SetString(HKEY_LOCAL_MACHINE, L"A", L"Fits", std::wstring(510, L'x'));    // 1022 bytes
+  reg().SetString(HKEY_LOCAL_MACHINE, L"A", L"TooLong", std::wstring(511, L'y'));  // 1024 bytes
+  reg().SetMultiString(HKEY_LOCAL_MACHINE, L"A", L"HardwareID", {L"USB\\VID_1", L"USB\\VID_2"});
+  CRegistry key(HKEY_LOCAL_MACHINE, pf::KEY_READ);
+  ASSERT_TRUE(key.Open(L"A", false));
+  std::wstring text = L"before";
+  EXPECT_FALSE(key.ReadString(L"TooLong", &text));
+  EXPECT_EQ(text, L"before");
+  EXPECT_FALSE(key.ReadString(L"Missing", &text));
+  EXPECT_EQ(text, L"before");
+  ASSERT_TRUE(key.ReadString(L"Fits", &text));
+  EXPECT_EQ(text, std::wstring(510, L'x'));
+  ASSERT_TRUE(key.ReadString(L"HardwareID", &text));
+  EXPECT_EQ(text, L"USB\\VID_1");
+}
+
+TEST_F(CRegistryTest, OpenCreatesOnlyWithFlagAndFailureKeepsCurrentKey) {
+  CRegistry key(HKEY_LOCAL_MACHINE, pf::KEY_READ | pf::KEY_WRITE);
+  EXPECT_FALSE(key.Open(L"New\\Key", false));
+  EXPECT_EQ(key.key(), HKEY_LOCAL_MACHINE);
+  ASSERT_TRUE(key.Open(L"New\\Key", true));
+  EXPECT_TRUE(reg().KeyExists(HKEY_LOCAL_MACHINE, L"NEW\\key"));
+  EXPECT_EQ(key.CountSubkeys(), 0u);
+  pf::HKEY opened = key.key();
+  reg().FailOpen(HKEY_LOCAL_MACHINE, L"New\\Key\\Denied");
+  EXPECT_FALSE(key.Open(L"Denied", true));
+  EXPECT_EQ(key.key(), opened);
+  EXPECT_FALSE(reg().KeyExists(HKEY_LOCAL_MACHINE, L"New\\Key\\Denied"));
+}
+
+TEST_F(CRegistryTest, WritesSizesDefaultsAndInjectedWriteFaults) {
+  CRegistry key(HKEY_LOCAL_MACHINE, pf::KEY_READ | pf::KEY_WRITE);
+  ASSERT_TRUE(key.Open(L"W", true));
+  ASSERT_TRUE(key.WriteString(L"S", L"ab"));
+  pf::DWORD type = 0;
+  std::string bytes;
+  ASSERT_TRUE(reg().GetValue(HKEY_LOCAL_MACHINE, L"W", L"s", &type, &bytes));
+  EXPECT_EQ(type, pf::REG_SZ);
+  EXPECT_EQ(bytes, std::string("a\0b\0\0\0", 6));
+  EXPECT_EQ(key.ReadDwordOrDefault(L"D", 7u), 7u);
+  pf::DWORD stored = 0;
+  ASSERT_TRUE(reg().GetDword(HKEY_LOCAL_MACHINE, L"W", L"D", &stored));
+  EXPECT_EQ(stored, 7u);
+  reg().FailWrite(HKEY_LOCAL_MACHINE, L"W");
+  EXPECT_FALSE(key.WriteDword(L"D", 9u));
+  EXPECT_FALSE(key.DeleteValue(L"D"));
+  ASSERT_TRUE(reg().GetDword(HKEY_LOCAL_MACHINE, L"W", L"D", &stored));
+  EXPECT_EQ(stored, 7u);
+}
+
+TEST_F(CRegistryTest, AnsiFormListsSubkeysInWindowsOrder) {
+  reg().CreateKey(HKEY_LOCAL_MACHINE, L"E\\beta");
+  reg().CreateKey(HKEY_LOCAL_MACHINE, L"E\\Alpha");
+  reg().CreateKey(HKEY_LOCAL_MACHINE, L"E\\gamma");
+  CRegistryA key(HKEY_LOCAL_MACHINE, pf::KEY_READ);
+  ASSERT_TRUE(key.Open("E", false));
+  std::vector<std::string> names{"kept"};
+  key.ListSubkeys(&names);
+  EXPECT_EQ(names, (std::vector<std::string>{"kept", "Alpha", "beta", "gamma"}));
+}
+
+}  // namespace
