@@ -1,0 +1,26 @@
+// The driver package check: reads an INF the way setup does and reports what
+// setup would take from it, as one JSON object.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "setup/driver/driver_identity.h"
+
+// Short English texts about what setup will not like in the identity.
+std::vector<std::string> InfWarnings(const DriverInf& inf);
+
+// text as a JSON string literal (UTF-8); lone surrogates become \uXXXX.
+std::string JsonString(const std::wstring& text);
+
+// The report object for the INF named file that was decoded with codePage.
+std::string InfReportJson(const std::wstring& file, std::int32_t codePage, const DriverInf& inf);
+
+// Reads the INF at path with the current platform; false when it cannot be
+// opened. *json gets the report naming the file as shownName.
+bool CheckInf(const std::wstring& path, const std::wstring& shownName, std::string* json);
+
+// Parses "PATH [--codepage N]"; false with *error on bad arguments.
+bool ParseInfCheckArgs(const std::vector<std::wstring>& args, std::wstring* path, std::int32_t* codePage,
+                       std::string* error);
