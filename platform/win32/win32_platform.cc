@@ -1,6 +1,7 @@
 #include "platform/platform.h"
 #include "platform/win32/win32_codepages.h"
 #include "platform/win32/win32_files.h"
+#include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_services.h"
 #include "platform/win32/win32_system.h"
 
@@ -8,7 +9,7 @@ namespace pf {
 
 // The Windows programs run on the real system.
 Platform& DefaultPlatform() {
-  static Platform platform{nullptr, &win32::FilesGroup(), &win32::CodePagesGroup(), &win32::SystemGroup(),
+  static Platform platform{&win32::RegistryGroup(), &win32::FilesGroup(), &win32::CodePagesGroup(), &win32::SystemGroup(),
                            &win32::ServicesGroup()};
   return platform;
 }

@@ -1,0 +1,47 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "contract_env.h"
+#include "platform/platform.h"
+
+namespace {
+
+using namespace pf;
+
+TEST_F(ContractTest, GetVersionExWReportsAnNtSystemForTheRightSizeOnly) {
+  OSVERSIONINFOW info{};
+  info.dwOSVersionInfoSize = sizeof info;
+  ASSERT_TRUE(GetVersionExW(&info));
+  EXPECT_EQ(info.dwPlatformId, VER_PLATFORM_WIN32_NT);
+  EXPECT_GE(info.dwMajorVersion, 5u);
+  OSVERSIONINFOW wrong{};
+  wrong.dwOSVersionInfoSize = 100;
+  EXPECT_FALSE(GetVersionExW(&wrong));
+}
+
+TEST_F(ContractTest, ModulePathEndsWithTheProgramAndTruncatesLikeWindows) {
+  wchar_t path[MAX_PATH];
+  const DWORD length = GetModuleFileNameW(0, path, MAX_PATH);
+  ASSERT_GT(length, 4u);
+  const std::wstring full(path, length);
+  EXPECT_EQ(full.size(), std::wstring(path).size());
+  EXPECT_EQ(full.substr(full.size() - 4), L".exe");
+  wchar_t small[4];
+  EXPECT_EQ(GetModuleFileNameW(0, small, 4), 4u);
+  EXPECT_EQ(std::wstring(small, 3), full.substr(0, 3));
+  // Windows since Vista ends the cut path with a NUL; Wine, like XP, does not.
+  if (IsSimulated()) EXPECT_EQ(small[3], L'\0');
+  char narrow[MAX_PATH];
+  EXPECT_GT(GetModuleFileNameA(0, narrow, MAX_PATH), 4u);
+}
+
+TEST_F(ContractTest, TickCounterAdvancesAcrossSleep) {
+  const DWORD before = GetTickCount();
+  Sleep(50);
+  const DWORD elapsed = GetTickCount() - before;
+  EXPECT_GE(elapsed, 40u);  // the real counter ticks in steps of about 16 ms
+  EXPECT_LT(elapsed, 5000u);
+}
+
+}  // namespace

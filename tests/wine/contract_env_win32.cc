@@ -1,0 +1,74 @@
+// The contract tests' environment on the real Windows platform (under Wine in
+// the tests): a scratch folder under the temporary folder and a scratch key
+// under HKEY_CURRENT_USER, both removed afterwards.
+#include <string>
+
+#include "platform/platform.h"
+#include "tests/contract/contract_env.h"
+
+#include <windows.h>
+
+namespace {
+
+void DeleteFolderTree(const std::wstring& folder) {
+  WIN32_FIND_DATAW data;
+  HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &data);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      std::wstring name = data.cFileName;
+      if (name == L"." || name == L"..") continue;
+      std::wstring path = folder + L"\\" + name;
+      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        DeleteFolderTree(path);
+      } else {
+        ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::DeleteFileW(path.c_str());
+      }
+    } while (::FindNextFileW(find, &data));
+    ::FindClose(find);
+  }
+  ::RemoveDirectoryW(folder.c_str());
+}
+
+void DeleteKeyTree(HKEY parent, const std::wstring& path) {
+  HKEY key;
+  if (::RegOpenKeyExW(parent, path.c_str(), 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
+    wchar_t name[256];
+    for (;;) {
+      DWORD length = 256;
+      if (::RegEnumKeyExW(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+      DeleteKeyTree(key, name);
+    }
+    ::RegCloseKey(key);
+  }
+  ::RegDeleteKeyW(parent, path.c_str());
+}
+
+}  // namespace
+
+struct ContractTest::Env {};
+
+void ContractTest::SetUp() {
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  std::string name = info ? info->name() : "test";
+  std::wstring wideName(name.begin(), name.end());
+  wchar_t temp[MAX_PATH];
+  DWORD length = ::GetTempPathW(MAX_PATH, temp);
+  std::wstring base(temp, length);
+  if (!base.empty() && base.back() == L'\\') base.pop_back();
+  scratchFolder_ = base + L"\\tqcontract-" + wideName;
+  DeleteFolderTree(scratchFolder_);
+  ::CreateDirectoryW(scratchFolder_.c_str(), nullptr);
+  scratchKeyPath_ = L"Software\\TQContract\\" + wideName;
+  DeleteKeyTree(HKEY_CURRENT_USER, scratchKeyPath_);
+  HKEY key;
+  ::RegCreateKeyExW(HKEY_CURRENT_USER, scratchKeyPath_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+  ::RegCloseKey(key);
+}
+
+void ContractTest::TearDown() {
+  DeleteFolderTree(scratchFolder_);
+  DeleteKeyTree(HKEY_CURRENT_USER, scratchKeyPath_);
+}
+
+bool ContractTest::IsSimulated() const { return false; }
