@@ -240,7 +240,7 @@ LONG SimRegistry::RegDeleteKeyW(HKEY key, const wchar_t* subKey) {
   std::wstring sub = Name(subKey);
   auto node = Find(parent.node, sub);
   if (!node) return ERROR_FILE_NOT_FOUND;
-  if (!node->parent || IsRoot(key) && SplitPath(sub).empty()) return ERROR_ACCESS_DENIED;
+  if (!node->parent || (IsRoot(key) && SplitPath(sub).empty())) return ERROR_ACCESS_DENIED;
   if (!node->subkeys.empty()) return ERROR_ACCESS_DENIED;
   Node* owner = node->parent;
   MarkDeleted(node.get());
