@@ -197,13 +197,20 @@ LONG SimRegistry::RegQueryValueExW(HKEY key, const wchar_t* name, DWORD* type, B
   return CopyOut(value->bytes, data, size);
 }
 
+// A handle whose values may be set or deleted: opened with KEY_SET_VALUE and
+// not marked to fail writes.
+LONG SimRegistry::ResolveForWrite(HKEY key, Handle* handle) {
+  LONG rc = Resolve(key, handle);
+  if (rc != ERROR_SUCCESS) return rc;
+  if (!(handle->access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
+  auto fault = writeFaults_.find(FullPath(handle->node.get(), L""));
+  return fault == writeFaults_.end() ? ERROR_SUCCESS : fault->second;
+}
+
 LONG SimRegistry::RegSetValueExW(HKEY key, const wchar_t* name, DWORD type, const BYTE* data, DWORD size) {
   Handle handle;
-  LONG rc = Resolve(key, &handle);
+  LONG rc = ResolveForWrite(key, &handle);
   if (rc != ERROR_SUCCESS) return rc;
-  if (!(handle.access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
-  auto fault = writeFaults_.find(FullPath(handle.node.get(), L""));
-  if (fault != writeFaults_.end()) return fault->second;
   std::string bytes = data ? std::string(reinterpret_cast<const char*>(data), size) : std::string();
   Value* value = FindValue(handle.node.get(), Name(name));
   if (!value) {
@@ -217,11 +224,8 @@ LONG SimRegistry::RegSetValueExW(HKEY key, const wchar_t* name, DWORD type, cons
 
 LONG SimRegistry::RegDeleteValueW(HKEY key, const wchar_t* name) {
   Handle handle;
-  LONG rc = Resolve(key, &handle);
+  LONG rc = ResolveForWrite(key, &handle);
   if (rc != ERROR_SUCCESS) return rc;
-  if (!(handle.access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
-  auto fault = writeFaults_.find(FullPath(handle.node.get(), L""));
-  if (fault != writeFaults_.end()) return fault->second;
   auto& values = handle.node->values;
   std::wstring wanted = Upper(Name(name));
   for (auto it = values.begin(); it != values.end(); ++it) {

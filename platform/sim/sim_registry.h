@@ -106,6 +106,7 @@ class SimRegistry : public RegistryApi {
   };
 
   LONG Resolve(HKEY key, Handle* handle);
+  LONG ResolveForWrite(HKEY key, Handle* handle);
   std::shared_ptr<Node> RootNode(HKEY root);
   std::shared_ptr<Node> Find(const std::shared_ptr<Node>& from, const std::wstring& path);
   std::shared_ptr<Node> FindOrCreate(const std::shared_ptr<Node>& from, const std::wstring& path, bool* created);
