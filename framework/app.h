@@ -1,0 +1,36 @@
+// CWinApp: the one application object of a dialog program. The program
+// defines one static instance; the entry point calls RunApplication, which
+// runs InitInstance and, when that reports true, the message loop.
+#pragma once
+
+#include "framework/wnd.h"
+
+namespace fw {
+
+inline constexpr WORD ID_HELP = 0xE146;
+
+class CWinApp {
+ public:
+  CWinApp();
+  virtual ~CWinApp();
+  CWinApp(const CWinApp&) = delete;
+  CWinApp& operator=(const CWinApp&) = delete;
+
+  virtual bool InitInstance() { return true; }
+  // The standard help command; a program without help files does nothing.
+  virtual void OnHelp() {}
+  // Routes the application's commands; ID_HELP goes to OnHelp.
+  virtual bool OnCommand(WORD id);
+
+  CWnd* m_pMainWnd = nullptr;
+};
+
+// The application object, or null before it is constructed.
+CWinApp* AfxGetApp();
+// Lets dialogs host controls beyond the standard ones.
+void AfxEnableControlContainer();
+// Runs the application object: InitInstance, then the message loop when it
+// reported true. Returns the process exit code.
+int RunApplication();
+
+}  // namespace fw
