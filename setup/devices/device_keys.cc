@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cwctype>
+#include <limits>
 #include <vector>
 
 #include "common/registry/registry.h"
@@ -21,22 +22,29 @@ std::wstring Upper(std::wstring text) {
   return text;
 }
 
-// The decimal value of the name's leading digits; 0 when it has none.
+// The decimal value of the name's leading digits; 0 when it has none. A
+// number too long for an int stops one below its maximum, so that the next
+// instance number still fits.
 int LeadingNumber(const std::wstring& name) {
+  constexpr int kLimit = std::numeric_limits<int>::max() - 1;
   int value = 0;
   for (wchar_t c : name) {
     if (c < L'0' || c > L'9') break;
-    value = value * 10 + (c - L'0');
+    const int digit = c - L'0';
+    if (value > (kLimit - digit) / 10) return kLimit;
+    value = value * 10 + digit;
   }
   return value;
 }
 
 // Writes the class values on a fresh class key and adds the next driver
-// instance subkey; returns the instance's name.
+// instance subkey; returns the instance's name. When the class key cannot be
+// opened nothing is written and the name is "0000".
 std::wstring AddDriverInstance(const SetupContext& context, Port port, const std::wstring& hardwareId) {
   int highest = -1;
   CRegistry classKey(pf::HKEY_LOCAL_MACHINE, kReadWrite);
-  if (classKey.Open(kClassKey, true)) {
+  const bool classOpen = classKey.Open(kClassKey, true);
+  if (classOpen) {
     std::vector<std::wstring> names;
     classKey.ListSubkeys(&names);
     for (const std::wstring& name : names) highest = std::max(highest, LeadingNumber(name));
@@ -51,6 +59,7 @@ std::wstring AddDriverInstance(const SetupContext& context, Port port, const std
   }
   wchar_t instance[16];
   std::swprintf(instance, 16, L"%04d", highest + 1);
+  if (!classOpen) return instance;
   CRegistry instanceKey(pf::HKEY_LOCAL_MACHINE, kReadWrite);
   if (instanceKey.Open(std::wstring(kClassKey) + L"\\" + instance, true)) {
     instanceKey.WriteString(L"ProviderName", context.companyName);
