@@ -1,0 +1,37 @@
+// tq_autoclient: starts setup.exe and walks its wizard through the real
+// windows, one "ok:" or "FAIL:" line per check.
+//   tq_autoclient <path of setup.exe> <folder for screenshots>
+// Exit code 0 when every check passed, 1 when one failed, 2 on bad use.
+#include <string>
+
+#include <windows.h>
+
+#include "tests/wine/autoclient/child_process.h"
+#include "tests/wine/autoclient/report.h"
+#include "tests/wine/autoclient/wizard_scenario.h"
+
+int wmain(int argc, wchar_t** argv) {
+  autoclient::Report report;
+  if (argc != 3) {
+    report.Fail(L"usage: tq_autoclient <setup.exe> <screenshot folder>");
+    return 2;
+  }
+  const std::wstring setup_path = argv[1];
+  const std::wstring shot_folder = argv[2];
+  if (!::CreateDirectoryW(shot_folder.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) {
+    report.Fail(L"cannot create the screenshot folder " + shot_folder);
+    return 2;
+  }
+  if (::GetFileAttributesW(setup_path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    report.Fail(L"no program at " + setup_path);
+    return 1;
+  }
+  autoclient::ChildProcess setup;
+  std::wstring error;
+  if (!report.Check(setup.Start(setup_path, &error), L"started " + setup_path + (error.empty() ? L"" : L": " + error))) {
+    return 1;
+  }
+  autoclient::RunWizardScenario(report, setup, shot_folder);
+  report.Note(std::to_wstring(report.failures()) + L" failed check(s)");
+  return report.failures() == 0 ? 0 : 1;
+}

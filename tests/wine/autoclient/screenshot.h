@@ -1,0 +1,21 @@
+// Screen captures of a window as 24-bit BMP files.
+#pragma once
+
+#include <string>
+
+#include <windows.h>
+
+namespace autoclient {
+
+struct Capture {
+  bool saved = false;
+  std::wstring error;       // why it was not saved
+  int width = 0;
+  int height = 0;
+  bool single_colour = false;  // every pixel the same: nothing was drawn
+};
+
+// Copies the window's screen rectangle and writes it to `path`.
+Capture SaveWindowBitmap(HWND window, const std::wstring& path);
+
+}  // namespace autoclient

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Walks setup.exe's wizard under Wine with tq_autoclient.exe: setup.exe runs
+# from a scratch folder beside the driver package, and the screenshots of
+# its pages are kept as PNG in <build>/screenshots.
+#   setup_wizard_wine.sh <tq_autoclient.exe> <setup.exe> <package folder>
+set -euo pipefail
+client=$1 setup=$2 package=$3
+build=$(cd "$(dirname "$client")/.." && pwd)
+
+if [[ ! -f $setup ]]; then
+  echo "FAIL: setup.exe not built ($setup is missing)" >&2
+  exit 1
+fi
+
+run=$build/wizard-run
+shots=$build/wizard-run/shots
+rm -rf "$run"
+mkdir -p "$run" "$shots" "$build/screenshots"
+cp "$setup" "$run/setup.exe"
+cp "$package"/* "$run/"
+
+winpath() { local p=${1//\//\\}; echo "Z:$p"; }
+
+set +e
+"$(dirname "$0")/run.sh" "$client" "$(winpath "$run/setup.exe")" "$(winpath "$shots")" | tr -d '\r'
+rc=${PIPESTATUS[0]}
+set -e
+
+for bmp in "$shots"/*.bmp; do
+  [[ -e $bmp ]] || continue
+  png=$build/screenshots/$(basename "${bmp%.bmp}").png
+  convert "$bmp" "$png" && echo "screenshot: $png"
+done
+exit "$rc"
