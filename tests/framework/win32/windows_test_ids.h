@@ -1,0 +1,9 @@
+// Resource ids of the window system tests.
+#pragma once
+
+#define IDD_TEST 100
+#define IDC_TEST_STATIC 1001
+#define IDC_TEST_BUTTON 1002
+#define IDC_TEST_EDIT 1003
+#define IDS_TEST_TITLE 200
+#define IDS_TEST_MISSING 201
