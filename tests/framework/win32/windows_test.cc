@@ -32,13 +32,6 @@ LRESULT TestEditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   return Windows().CallOriginalProc(window, message, wParam, lParam);
 }
 
-bool Saw(UINT message) {
-  for (const Seen& s : g_dialogMessages) {
-    if (s.message == message) return true;
-  }
-  return false;
-}
-
 class Win32WindowsTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -65,13 +58,11 @@ class Win32WindowsTest : public ::testing::Test {
 };
 
 TEST_F(Win32WindowsTest, DialogFromTemplateWithItsControls) {
-  ASSERT_FALSE(g_dialogMessages.empty());
-  EXPECT_TRUE(Saw(WM_INITDIALOG));
+  std::vector<LPARAM> inits;
   for (const Seen& s : g_dialogMessages) {
-    if (s.message == WM_INITDIALOG) {
-      EXPECT_EQ(s.lParam, 0x5eed);
-    }
+    if (s.message == WM_INITDIALOG) inits.push_back(s.lParam);
   }
+  EXPECT_EQ(inits, std::vector<LPARAM>{0x5eed});
   EXPECT_EQ(w_.CreateDialogParamW(999, 0, &TestDialogProc, 0), 0u) << "no such template";
 
   HWND button = w_.GetDlgItem(dialog_, IDC_TEST_BUTTON);
@@ -175,6 +166,16 @@ TEST_F(Win32WindowsTest, StringTableAndFonts) {
   EXPECT_EQ(got.lfItalic, 0);
   EXPECT_TRUE(w_.DeleteObject(font));
   EXPECT_FALSE(w_.GetFontDescription(font, &got)) << "deleted";
+}
+
+TEST_F(Win32WindowsTest, TooltipKnowsOnlyTheToolsAddedToIt) {
+  HWND tooltip = w_.CreateTooltip(dialog_);
+  ASSERT_NE(tooltip, 0u);
+  HWND button = w_.GetDlgItem(dialog_, IDC_TEST_BUTTON);
+  EXPECT_TRUE(w_.AddTool(tooltip, button, 1, RECT{0, 0, 20, 10}, L"打开网站"));
+  EXPECT_TRUE(w_.UpdateTipText(tooltip, button, 1, L"打开说明"));
+  EXPECT_FALSE(w_.UpdateTipText(tooltip, button, 2, L"没有这个工具"));
+  EXPECT_TRUE(w_.DestroyWindow(tooltip));
 }
 
 }  // namespace
