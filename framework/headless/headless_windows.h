@@ -1,0 +1,350 @@
+// An in-memory window system for native tests: the program's dialogs built
+// from the compiled .res, control state kept in memory, a message queue with
+// timers on the simulated clock (pf::GetTickCount) and scripted user input.
+//
+// Geometry: dialog units become pixels with fixed base units of 6 x 13 pixels
+// (x * 6 / 4, y * 13 / 8), as for an 8 point MS Sans Serif dialog at 96 dpi.
+// A window has no non-client area (client rect == window rect). Children are
+// placed relative to their parent's client area; popups (no WS_CHILD) on a
+// 1024 x 768 screen, centred when the template has DS_CENTER.
+//
+// Input goes through the message loop: Click, PressKey, Type and
+// PostMouseMove post the messages a user's action would (the loop's
+// PreTranslate/IsDialogMessage see them). GetMessageW runs one scripted step
+// (Then) whenever nothing is queued and returns -1 once the script is empty;
+// time never advances by itself — a step calls pf::Sleep to let timers fall due.
+//
+// Painting is immediate: InvalidateRect/RedrawWindow/UpdateWindow, showing a
+// window and changing a static's or button's text or enabled state "paint"
+// the window and its visible descendants: each gets WM_ERASEBKGND (when
+// erasing) and its parent dialog the WM_CTLCOLOR* message of its class
+// (push buttons WM_CTLCOLORBTN; statics, check boxes, radio buttons and
+// read-only or disabled edits WM_CTLCOLORSTATIC; edits WM_CTLCOLOREDIT; a
+// dialog WM_CTLCOLORDLG to itself; progress bars none); the brush returned
+// and the DC's colours are kept as the window's LastPaint.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "framework/window_api.h"
+
+namespace fw::headless {
+
+using pf::FALSE;
+using pf::TRUE;
+
+// Reads a whole file (the compiled .res); false when it cannot be read.
+bool LoadResFile(const std::string& path, std::vector<std::uint8_t>* bytes);
+
+// What the last paint of a window saw.
+struct PaintRecord {
+  UINT colourMessage = 0;  // WM_CTLCOLOR* sent for it, 0 for none
+  HBRUSH brush = 0;        // what that message returned
+  COLORREF textColour = 0;
+  COLORREF bkColour = 0;
+  int bkMode = 0;
+  HFONT font = 0;  // the window's font at the time
+};
+
+struct FillRecord {
+  HWND window;
+  RECT rect;
+  HBRUSH brush;
+};
+
+struct ShellExecuteRecord {
+  HWND owner;
+  std::wstring verb, file;
+  int show;
+};
+
+struct WinExecRecord {
+  std::string commandLine;
+  int show;
+};
+
+class HeadlessWindows : public WindowApi {
+ public:
+  // No resources: every CreateDialogParamW fails and LoadStringW is empty.
+  HeadlessWindows();
+  // resBytes: the compiled .res; ok() is false when it does not parse.
+  explicit HeadlessWindows(const std::vector<std::uint8_t>& resBytes);
+  ~HeadlessWindows() override;
+  HeadlessWindows(const HeadlessWindows&) = delete;
+  HeadlessWindows& operator=(const HeadlessWindows&) = delete;
+  bool ok() const { return resOk_; }
+
+  // WindowApi.
+  HWND CreateDialogParamW(int templateId, HWND parent, DialogProc proc, LPARAM param) override;
+  BOOL DestroyWindow(HWND window) override;
+  BOOL IsWindow(HWND window) override;
+  HWND GetDlgItem(HWND dialog, int id) override;
+  int GetDlgCtrlID(HWND window) override;
+  HWND GetParent(HWND window) override;
+  void SetWindowObject(HWND window, void* object) override;
+  void* GetWindowObject(HWND window) override;
+  BOOL SubclassWindow(HWND window, WindowProc proc) override;
+  LRESULT CallOriginalProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+  BOOL SetWindowTextW(HWND window, const std::wstring& text) override;
+  std::wstring GetWindowTextW(HWND window) override;
+  BOOL EnableWindow(HWND window, BOOL enable) override;
+  BOOL IsWindowEnabled(HWND window) override;
+  BOOL ShowWindow(HWND window, int command) override;
+  BOOL IsWindowVisible(HWND window) override;
+  LONG GetWindowLongW(HWND window, int index) override;
+  LONG SetWindowLongW(HWND window, int index, LONG value) override;
+  BOOL GetWindowRect(HWND window, RECT* rect) override;
+  BOOL GetClientRect(HWND window, RECT* rect) override;
+  BOOL ScreenToClient(HWND window, POINT* point) override;
+  BOOL ClientToScreen(HWND window, POINT* point) override;
+  BOOL SetWindowPos(HWND window, HWND after, int x, int y, int cx, int cy, UINT flags) override;
+  BOOL RedrawWindow(HWND window, const RECT* rect, UINT flags) override;
+  BOOL InvalidateRect(HWND window, const RECT* rect, BOOL erase) override;
+  BOOL UpdateWindow(HWND window) override;
+  HWND SetFocus(HWND window) override;
+  HWND GetFocus() override;
+
+  LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+  BOOL PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+  void PostQuitMessage(int exitCode) override;
+  BOOL PeekMessageW(MSG* msg, UINT removeFlags) override;
+  BOOL GetMessageW(MSG* msg) override;
+  BOOL TranslateMessage(const MSG* msg) override;
+  LRESULT DispatchMessageW(const MSG* msg) override;
+  BOOL IsDialogMessageW(HWND dialog, MSG* msg) override;
+  DWORD GetMessagePos() override;
+  std::uintptr_t SetTimer(HWND window, std::uintptr_t id, UINT elapse) override;
+  BOOL KillTimer(HWND window, std::uintptr_t id) override;
+  BOOL MessageBeep(UINT type) override;
+  int MessageBoxW(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) override;
+  std::wstring LoadStringW(UINT id) override;
+
+  HFONT CreateFontIndirectW(const LOGFONTW& font) override;
+  HBRUSH CreateSolidBrush(COLORREF colour) override;
+  BOOL DeleteObject(HGDIOBJ object) override;
+  HGDIOBJ GetStockObject(int index) override;
+  BOOL GetFontDescription(HFONT font, LOGFONTW* description) override;
+  HBRUSH GetSysColorBrush(int index) override;
+  HDC GetDC(HWND window) override;
+  int ReleaseDC(HWND window, HDC dc) override;
+  HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) override;
+  COLORREF SetTextColor(HDC dc, COLORREF colour) override;
+  COLORREF SetBkColor(HDC dc, COLORREF colour) override;
+  int SetBkMode(HDC dc, int mode) override;
+  BOOL GetTextExtentPoint32W(HDC dc, const std::wstring& text, int* cx, int* cy) override;
+  int FillRect(HDC dc, const RECT& rect, HBRUSH brush) override;
+
+  HMODULE LoadLibraryW(const std::wstring& path) override;
+  BOOL FreeLibrary(HMODULE module) override;
+  HCURSOR LoadCursorFromModule(HMODULE module, int id) override;
+  HCURSOR CopyCursor(HCURSOR cursor) override;
+  BOOL DestroyCursor(HCURSOR cursor) override;
+  HCURSOR SetCursor(HCURSOR cursor) override;
+  std::wstring GetWindowsDirectoryW() override;
+
+  HWND CreateTooltip(HWND owner) override;
+  BOOL AddTool(HWND tooltip, HWND window, UINT id, const RECT& rect, const std::wstring& text) override;
+  BOOL UpdateTipText(HWND tooltip, HWND window, UINT id, const std::wstring& text) override;
+  void RelayEvent(HWND tooltip, const MSG& msg) override;
+
+  INT_PTR ShellExecuteW(HWND owner, const std::wstring& verb, const std::wstring& file, int show) override;
+  UINT WinExec(const std::string& commandLine, int show) override;
+  void EnableControlContainer() override { ++controlContainerCalls_; }
+
+  // ---- Test API: script and input ----
+  // Steps run one per idle GetMessageW, in order.
+  void Then(std::function<void()> step);
+  std::size_t PendingSteps() const { return script_.size(); }
+  // Posts WM_LBUTTONDOWN/UP at the window's centre (the cursor moves there);
+  // false (nothing posted) for a hidden, disabled or missing window.
+  bool Click(HWND window);
+  // Posts WM_KEYDOWN and WM_KEYUP for `vk` to the window.
+  bool PressKey(HWND window, WPARAM vk);
+  // Types into an edit box as a user would: Ctrl+A then each character as
+  // WM_CHAR (the edit replaces its text and notifies EN_CHANGE per change).
+  bool Type(HWND window, const std::wstring& text);
+  // The cursor position GetMessagePos reports for messages posted from now.
+  void SetCursorScreenPos(POINT screen) { cursor_ = screen; }
+  // Moves the cursor over `window` and posts WM_MOUSEMOVE (client point).
+  bool PostMouseMove(HWND window, POINT client);
+  std::size_t QueuedMessages();
+
+  // ---- Test API: finding windows ----
+  std::vector<HWND> TopLevelWindows() const;  // creation order, no tooltips
+  HWND FindWindowByTitle(const std::wstring& title) const;
+  // First descendant with the id, depth first through nested page dialogs.
+  HWND Child(HWND window, int id) const;
+  // First VISIBLE descendant with the id (pages reuse ids).
+  HWND FindControl(HWND topLevel, int id) const;
+  std::vector<HWND> Children(HWND window) const;
+
+  // ---- Test API: state ----
+  std::wstring Text(HWND window) const;  // stored text, no messages sent
+  bool IsVisible(HWND window) const;     // the window and all its parents
+  bool IsEnabled(HWND window) const;
+  DWORD Style(HWND window) const;
+  DWORD ExStyle(HWND window) const;
+  RECT Rect(HWND window) const;  // screen coordinates
+  HFONT Font(HWND window) const;
+  std::wstring ClassName(HWND window) const;
+  int CheckState(HWND window) const;
+  int ProgressPos(HWND window) const;
+  int ProgressMin(HWND window) const;
+  int ProgressMax(HWND window) const;
+  int ProgressStep(HWND window) const;
+  PaintRecord LastPaint(HWND window) const;
+  int PaintCount(HWND window) const;
+  bool IsSubclassed(HWND window) const;
+  bool TimerActive(HWND window, std::uintptr_t id) const;
+  std::size_t LiveWindows() const { return windows_.size(); }
+
+  // ---- Test API: GDI, cursors, tooltips, shell, beeps ----
+  int LiveGdiObjects() const;  // fonts and brushes the program created and has not deleted
+  int LiveDcs() const { return static_cast<int>(dcs_.size()); }
+  bool BrushColour(HBRUSH brush, COLORREF* colour) const;  // false for NULL_BRUSH / unknown
+  const std::vector<FillRecord>& Fills() const { return fills_; }
+  void SetLoadLibraryFails(bool fails) { loadLibraryFails_ = fails; }
+  void SetCursorMissing(bool missing) { cursorMissing_ = missing; }
+  HCURSOR CurrentCursor() const { return currentCursor_; }
+  int LiveCursors() const { return static_cast<int>(cursors_.size()); }
+  int LiveModules() const { return static_cast<int>(modules_.size()); }
+  std::wstring ToolText(HWND tooltip, HWND window, UINT id) const;
+  bool HasTool(HWND tooltip, HWND window, UINT id) const;
+  int RelayCount(HWND tooltip) const;
+  void SetShellExecuteResult(INT_PTR result) { shellResult_ = result; }
+  void SetWinExecResult(UINT result) { winExecResult_ = result; }
+  const std::vector<ShellExecuteRecord>& ShellExecuteCalls() const { return shellCalls_; }
+  const std::vector<WinExecRecord>& WinExecCalls() const { return winExecCalls_; }
+  int BeepCount() const { return beeps_; }
+  UINT LastBeepType() const { return lastBeep_; }
+  int ControlContainerCalls() const { return controlContainerCalls_; }
+
+ private:
+  enum class Kind { kDialog, kButton, kEdit, kStatic, kProgress, kTooltip, kOther };
+  struct Tool {
+    RECT rect;
+    std::wstring text;
+  };
+  struct Window {
+    HWND handle = 0;
+    HWND parent = 0;  // parent of a child, owner of a popup
+    int id = 0;
+    Kind kind = Kind::kOther;
+    std::wstring className, text;
+    DWORD style = 0, exStyle = 0;
+    RECT rect{};  // relative to the parent's client area (screen for popups)
+    DialogProc dialogProc = nullptr;
+    WindowProc subclass = nullptr;
+    void* object = nullptr;
+    HFONT font = 0;
+    HFONT ownedFont = 0;  // a dialog's template font, deleted with it
+    int check = 0;
+    int pbMin = 0, pbMax = 100, pbPos = 0, pbStep = 10;
+    bool selectAll = false;  // edit: the next character replaces the text
+    bool destroying = false;
+    std::vector<HWND> children;
+    PaintRecord lastPaint;
+    int paints = 0;
+    std::map<std::pair<HWND, UINT>, Tool> tools;
+    int relayed = 0;
+  };
+  struct Timer {
+    HWND window;
+    std::uintptr_t id;
+    UINT elapse;
+    DWORD due;
+  };
+  struct GdiObject {
+    bool font = false;
+    bool stock = false;  // stock, system or dialog-owned: not the program's
+    LOGFONTW logFont{};
+    COLORREF colour = 0;
+    bool nullBrush = false;
+  };
+  struct Dc {
+    HWND window = 0;
+    HFONT font = 0;
+    HBRUSH brush = 0;
+    COLORREF text = 0, bk = 0;
+    int mode = 0;
+  };
+
+  Window* Find(HWND window);
+  const Window* Find(HWND window) const;
+  HWND NewWindow(Window w);
+  void DestroyTree(HWND window);
+  bool InDialog(HWND dialog, HWND window) const;
+  HWND FindDefaultButton(HWND dialog) const;
+  HWND FirstTabStop(HWND dialog) const;
+  POINT ScreenOrigin(HWND window) const;  // of the client area
+  LRESULT Deliver(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT BuiltIn(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT DefaultDialog(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT ControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT ButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT ProgressProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  void ButtonClicked(HWND window);
+  void Notify(HWND window, WORD code);
+  void Paint(HWND window, bool erase);
+  void PaintOne(HWND window, bool erase);
+  bool Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  bool NextTimer(MSG* msg, bool remove);
+  HGDIOBJ NewGdi(GdiObject object);
+  const GdiObject* Gdi(HGDIOBJ object) const;
+  HFONT DialogFont(const std::u16string& face, int pointSize);
+  static COLORREF SysColour(int index);
+  UINT ColourMessage(const Window& w) const;
+  HBRUSH SysBrush(int index);
+  Dc* FindDc(HDC dc);
+
+  bool resOk_ = true;
+  std::map<int, std::vector<std::uint8_t>> dialogs_;  // template id -> data
+  std::map<std::uint16_t, std::u16string> strings_;
+
+  std::map<HWND, std::unique_ptr<Window>> windows_;
+  std::vector<HWND> order_;  // creation order of live windows
+  HWND nextHandle_ = 0x10000;
+  HWND focus_ = 0;
+
+  std::mutex queueMutex_;
+  std::deque<MSG> queue_;
+  bool quit_ = false;
+  int quitCode_ = 0;
+  std::vector<Timer> timers_;
+  std::uintptr_t nextTimerId_ = 0x7000;
+  std::deque<std::function<void()>> script_;
+  POINT cursor_{0, 0};
+  DWORD lastMessagePos_ = 0;
+
+  std::map<HGDIOBJ, GdiObject> gdi_;
+  HGDIOBJ nextGdi_ = 0x20000;
+  std::map<int, HGDIOBJ> stock_, sysBrushes_;
+  std::map<HDC, Dc> dcs_;
+  HDC nextDc_ = 0x30000;
+  std::vector<FillRecord> fills_;
+
+  bool loadLibraryFails_ = false, cursorMissing_ = false;
+  std::set<HMODULE> modules_;
+  std::set<HCURSOR> cursors_;
+  std::uintptr_t nextModule_ = 0x40000, nextCursor_ = 0x50000;
+  HCURSOR currentCursor_ = 0;
+
+  INT_PTR shellResult_ = 42;
+  UINT winExecResult_ = 33;
+  std::vector<ShellExecuteRecord> shellCalls_;
+  std::vector<WinExecRecord> winExecCalls_;
+  int beeps_ = 0;
+  UINT lastBeep_ = 0;
+  int controlContainerCalls_ = 0;
+};
+
+}  // namespace fw::headless
