@@ -117,8 +117,7 @@ INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
       return OnCommand(LOWORD(wParam), HIWORD(wParam), static_cast<HWND>(lParam)) ? 1 : 0;
     case WM_TIMER:
-      OnTimer(wParam);
-      return 1;
+      return OnTimer(wParam) ? 1 : 0;
     case WM_DESTROY:
       OnDestroy();
       return 0;

@@ -38,7 +38,6 @@ class CDialog : public CWnd {
   // The colour request of a control (or the dialog itself). Returns the brush
   // to paint with, or 0 for the system's default colours.
   virtual HBRUSH OnCtlColor(HDC dc, HWND control, UINT ctlColorMessage);
-  virtual void OnTimer(std::uintptr_t id) {}
   // The window is being destroyed (WM_DESTROY).
   virtual void OnDestroy() {}
   // Any other message; true when handled, with the procedure's result.

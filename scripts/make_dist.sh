@@ -12,9 +12,11 @@ cp "$root"/package/TQPRINTER.INF "$out"/
 find "$root/package" -maxdepth 1 -type f ! -name 'CMakeLists.txt' ! -name '*.md' ! -name TQPRINTER.INF \
   -exec cp {} "$out"/ \;
 for exe in setup.exe tqinfcheck.exe; do
-  if [[ -f $bin/$exe ]]; then
-    "$root"/cmake/pecheck.sh "$bin/$exe" >/dev/null
-    cp "$bin/$exe" "$out"/
+  if [[ ! -f $bin/$exe ]]; then
+    echo "make_dist: $bin/$exe is missing (run the Windows build first)" >&2
+    exit 1
   fi
+  "$root"/cmake/pecheck.sh "$bin/$exe" >/dev/null
+  cp "$bin/$exe" "$out"/
 done
 echo "dist: $(cd "$out" && ls | tr '\n' ' ')"

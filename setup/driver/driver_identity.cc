@@ -57,12 +57,15 @@ std::wstring GetProgramFolder() {
   return slash == std::wstring::npos ? std::wstring() : full.substr(0, slash);
 }
 
-void LoadDriverIdentity(SetupContext* context) {
-  DriverInf inf = ParseDriverInf(GetProgramFolder() + L"\\TQPRINTER.INF");
+bool LoadDriverIdentity(SetupContext* context) {
+  DriverInf inf;
+  std::int32_t codePage = 0;
+  bool read = ReadDriverInf(GetProgramFolder() + L"\\TQPRINTER.INF", &inf, &codePage);
   context->usbHardwareId = inf.usbHardwareId;
   context->lptHardwareId = inf.lptHardwareId;
   context->driverModel = inf.modelName;
   context->deviceDescription = inf.modelName;
+  return read;
 }
 
 DriverInf ParseDriverInf(const std::wstring& path) {

@@ -20,7 +20,8 @@ std::wstring GetProgramFolder();
 
 // Reads the INF beside the program into the context's lptHardwareId,
 // usbHardwareId, driverModel and deviceDescription (empty when not given).
-void LoadDriverIdentity(SetupContext* context);
+// False when the INF cannot be opened.
+bool LoadDriverIdentity(SetupContext* context);
 
 // The identity of the INF at path; empty fields when it cannot be read.
 DriverInf ParseDriverInf(const std::wstring& path);

@@ -53,7 +53,7 @@ TEST(LoadDriverIdentityTest, ReadsTheInfBesideTheProgram) {
                                          "\"TQ M\" = s, USBPRINT\\U1\r\n\"TQ M\" = s, LPTENUM\\L1\r\n"));
   EXPECT_EQ(GetProgramFolder(), L"D:\\Setup");
   SetupContext context;
-  LoadDriverIdentity(&context);
+  EXPECT_TRUE(LoadDriverIdentity(&context));
   EXPECT_EQ(context.usbHardwareId, L"USBPRINT\\U1");
   EXPECT_EQ(context.lptHardwareId, L"LPTENUM\\L1");
   EXPECT_EQ(context.driverModel, L"TQ M");
@@ -66,7 +66,7 @@ TEST(LoadDriverIdentityTest, MissingInfLeavesFieldsEmpty) {
   EXPECT_EQ(GetProgramFolder(), L"");
   SetupContext context;
   context.deviceDescription = L"old";
-  LoadDriverIdentity(&context);
+  EXPECT_FALSE(LoadDriverIdentity(&context));
   EXPECT_EQ(context.usbHardwareId, L"");
   EXPECT_EQ(context.driverModel, L"");
   EXPECT_EQ(context.deviceDescription, L"");

@@ -1,0 +1,55 @@
+// WizardFrame: the modal frame that shows one page at a time at the place of
+// its placeholder control and moves between pages with Back, Next, Finish
+// and Cancel as the pages' hooks decide. The frame does not own its pages.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "framework/dialog.h"
+#include "setup/app/wizard_page.h"
+
+inline constexpr int kBackButton = 1022;
+inline constexpr int kNextButton = 1023;
+inline constexpr int kCancelButton = 2;
+inline constexpr int kFinishButton = 1025;
+
+class WizardFrame : public fw::CDialog {
+ public:
+  explicit WizardFrame(int templateId) : fw::CDialog(templateId) {}
+
+  void AddPage(WizardPage* page, std::uint32_t id);
+  // The wizard's title line.
+  void SetTitle(const std::wstring& title) const { SetWindowText(title); }
+  // Button 1022, 1023, 2 or 1025 of the frame.
+  fw::HWND GetButton(int id) const { return GetDlgItem(id); }
+  void EnableButton(int id, bool enable) const { fw::Windows().EnableWindow(GetButton(id), enable ? 1 : 0); }
+
+  const std::vector<WizardPage*>& pages() const { return pages_; }
+  // The first page with the active flag, or null.
+  WizardPage* ActivePage() const;
+
+  bool OnInitDialog() override;
+  bool OnCommand(fw::WORD id, fw::WORD code, fw::HWND control) override;
+  void OnCancel() override;
+  void OnOK() override {}
+  void OnDestroy() override;
+  bool PreTranslateMessage(fw::MSG* msg) override { return IsEnterKey(*msg); }
+
+ protected:
+  int placeholderId_ = 0;
+
+ private:
+  bool DeactivateCurrent();
+  bool ActivatePage(WizardPage* page);
+  void StartFirstPage();
+  // The page a choice names: the neighbour for 0 (step +1 or -1), the page
+  // with that id otherwise; null for -1 or when there is none.
+  WizardPage* ChoosePage(WizardPage* from, std::int32_t choice, int step) const;
+  void OnNextPressed();
+  void OnBackPressed();
+  void OnFinishPressed();
+
+  std::vector<WizardPage*> pages_;
+};

@@ -1,0 +1,31 @@
+#include "setup/app/wizard_page.h"
+
+bool IsEnterKey(const fw::MSG& msg) { return msg.message == fw::WM_KEYDOWN && msg.wParam == fw::VK_RETURN; }
+
+bool WizardPage::OnInitDialog() {
+  titleFont.CreateFontIndirect(fw::MakeFontDescription(L"Arial", 20, fw::FW_BOLD, fw::FF_SWISS));
+  backgroundBrush.CreateSolidBrush(fw::RGB(255, 255, 255));
+  return fw::CDialog::OnInitDialog();
+}
+
+fw::HBRUSH WizardPage::OnCtlColor(fw::HDC dc, fw::HWND control, fw::UINT ctlColorMessage) {
+  if (fw::HBRUSH reflected = fw::CDialog::OnCtlColor(dc, control, ctlColorMessage)) return reflected;
+  fw::WindowApi& windows = fw::Windows();
+  switch (ctlColorMessage) {
+    case fw::WM_CTLCOLORSTATIC:
+      windows.SetBkMode(dc, fw::TRANSPARENT);
+      return windows.GetStockObject(fw::NULL_BRUSH);
+    case fw::WM_CTLCOLOREDIT:
+    case fw::WM_CTLCOLORLISTBOX:
+    case fw::WM_CTLCOLORBTN:
+    case fw::WM_CTLCOLORDLG:
+    case fw::WM_CTLCOLORSCROLLBAR:
+      windows.SetTextColor(dc, fw::RGB(0, 0, 0));
+      windows.SetBkColor(dc, fw::RGB(255, 255, 255));
+      return backgroundBrush.handle();
+    default:
+      return backgroundBrush.handle();
+  }
+}
+
+bool WizardPage::PreTranslateMessage(fw::MSG* msg) { return IsEnterKey(*msg); }

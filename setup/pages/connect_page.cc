@@ -1,0 +1,24 @@
+#include "setup/pages/connect_page.h"
+
+#include "setup/app/texts.h"
+#include "setup/app/wizard_frame.h"
+#include "setup/resources/resource.h"
+
+ConnectPage::ConnectPage(SetupContext& context) : WizardPage(IDD_CONNECT_PAGE), context_(context) {}
+
+bool ConnectPage::OnInitDialog() {
+  WizardPage::OnInitDialog();
+  fw::Windows().SendMessageW(GetDlgItem(IDC_CONNECT_HEADING), fw::WM_SETFONT, titleFont.handle(), 1);
+  SetDlgItemText(IDC_CONNECT_HEADING, LoadText(IDS_CONNECT_HEADING));
+  SetDlgItemText(IDC_CONNECT_BODY, LoadText(IDS_CONNECT_BODY));
+  return true;
+}
+
+void ConnectPage::OnActivate() {
+  if (frame) frame->SetTitle(LoadText(IDS_TITLE_CONNECT));
+}
+
+std::int32_t ConnectPage::OnNext() {
+  context_.portKind = L"USB";
+  return kNeighbourPage;
+}
