@@ -108,8 +108,10 @@ void AppendLog(const std::string& message) {
   pf::SYSTEMTIME now;
   pf::GetLocalTime(&now);
   if (g_logPath.empty()) return;
-  pf::HANDLE file = pf::CreateFileA(g_logPath.c_str(), pf::GENERIC_WRITE, pf::FILE_SHARE_READ, pf::OPEN_ALWAYS,
-                                    pf::FILE_ATTRIBUTE_NORMAL);
+  // Shared for reading and writing, as the C library's append mode opens it,
+  // so that another Spoolmate process holding the log does not drop the entry.
+  pf::HANDLE file = pf::CreateFileA(g_logPath.c_str(), pf::GENERIC_WRITE, pf::FILE_SHARE_READ | pf::FILE_SHARE_WRITE,
+                                    pf::OPEN_ALWAYS, pf::FILE_ATTRIBUTE_NORMAL);
   if (file == pf::INVALID_HANDLE_VALUE) return;
   char stamp[64];
   std::snprintf(stamp, sizeof stamp, "%02d/%02d/%04d, %02d:%02d:%02d\n    ", now.wMonth, now.wDay, now.wYear,

@@ -73,6 +73,18 @@ TEST_F(SpoolmateTest, OtherArgumentsRunAsTheService) {
   EXPECT_TRUE(pc_->services().ServiceNames().empty());
 }
 
+// Another process (the service or a verb) may hold the log open meanwhile.
+TEST_F(SpoolmateTest, LogIsAppendedWhileAnotherWriterHoldsIt) {
+  RunVerb("-k");
+  pf::HANDLE other = pf::CreateFileW(kLog.c_str(), pf::GENERIC_WRITE, pf::FILE_SHARE_READ | pf::FILE_SHARE_WRITE,
+                                     pf::OPEN_ALWAYS, pf::FILE_ATTRIBUTE_NORMAL);
+  ASSERT_NE(other, pf::INVALID_HANDLE_VALUE);
+  RunVerb("-s");
+  pf::CloseHandle(other);
+  EXPECT_EQ(Log(), kStamp + "OpenService failed, error code = 1060\r\n" + kStamp +
+                       "OpenService failed, error code = 1060\r\n");
+}
+
 // The empty binary path is refused, and the failure's entry has no log to go to.
 TEST_F(SpoolmateTest, PathWithoutExtensionPassesAnEmptyPathAndDropsTheLog) {
   pc_->system().SetModulePath(kFolder + L"\\Spoolmate");
