@@ -161,16 +161,19 @@ TEST_F(HeadlessWindowsTest, TimersFallDueOnTheSimulatedClockOnly) {
   MSG msg;
   pf::Sleep(99);
   EXPECT_FALSE(w().PeekMessageW(&msg, PM_REMOVE));
-  w().Then([] { pf::Sleep(1); });
+  w().Then([] { pf::Sleep(51); });  // 150 ms: one WM_TIMER, however late
   ASSERT_EQ(w().GetMessageW(&msg), 1);
   EXPECT_EQ(msg.message, WM_TIMER);
   EXPECT_EQ(msg.hwnd, wizard);
   EXPECT_EQ(msg.wParam, 7u);
-  EXPECT_FALSE(w().PeekMessageW(&msg, PM_REMOVE));  // re-armed from now
+  EXPECT_FALSE(w().PeekMessageW(&msg, PM_REMOVE));
+  pf::Sleep(60);  // re-armed from 150 ms, not from when it was due
+  EXPECT_FALSE(w().PeekMessageW(&msg, PM_REMOVE));
   // Nothing scripted: the loop ends although the timer is still running.
   EXPECT_EQ(w().GetMessageW(&msg), -1);
   EXPECT_TRUE(w().TimerActive(wizard, 7));
-  pf::Sleep(100);
+  pf::Sleep(40);
+  EXPECT_TRUE(w().PeekMessageW(&msg, PM_NOREMOVE));
   EXPECT_TRUE(w().KillTimer(wizard, 7));
   EXPECT_FALSE(w().PeekMessageW(&msg, PM_REMOVE));
   w().PostQuitMessage(3);
