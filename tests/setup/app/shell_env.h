@@ -1,0 +1,52 @@
+// Test environment of the wizard shell: a fresh simulated PC and a headless
+// window system with setup's compiled resources, installed for the test's
+// lifetime.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "framework/headless/headless_windows.h"
+#include "platform/sim/sim_pc.h"
+
+class ShellTest : public ::testing::Test {
+ protected:
+  ShellTest() : windows_(LoadResources()), scoped_(&windows_) {}
+
+  void SetUp() override { ASSERT_TRUE(windows_.ok()) << "cannot read " << TQ_SETUP_RES_FILE; }
+
+  static std::vector<std::uint8_t> LoadResources() {
+    std::vector<std::uint8_t> bytes;
+    fw::headless::LoadResFile(TQ_SETUP_RES_FILE, &bytes);
+    return bytes;
+  }
+
+  // The visible control `id` of the one top-level window titled `title`, or of
+  // the first top-level window when `title` is empty.
+  fw::HWND Control(int id) const {
+    std::vector<fw::HWND> tops = windows_.TopLevelWindows();
+    for (fw::HWND top : tops) {
+      if (fw::HWND found = windows_.FindControl(top, id)) return found;
+    }
+    return 0;
+  }
+  std::wstring TopTitle() const {
+    std::vector<fw::HWND> tops = windows_.TopLevelWindows();
+    return tops.empty() ? std::wstring() : windows_.Text(tops.front());
+  }
+  // Enabled states of Back, Next, Cancel and Finish as "EEED"-style letters.
+  std::string Buttons() const {
+    std::string states;
+    for (int id : {1022, 1023, 2, 1025}) {
+      fw::HWND button = Control(id);
+      states += button && windows_.IsEnabled(button) ? 'E' : 'D';
+    }
+    return states;
+  }
+
+  pf::sim::ScopedSimPc pc_;
+  fw::headless::HeadlessWindows windows_;
+  fw::ScopedWindows scoped_;
+};
