@@ -93,8 +93,9 @@ LRESULT HeadlessWindows::ControlProc(HWND window, UINT message, WPARAM wParam, L
     case WM_SETTEXT: {
       const auto* text = reinterpret_cast<const wchar_t*>(lParam);
       w->text = text ? text : L"";
-      if (w->kind == Kind::kStatic || w->kind == Kind::kButton) Paint(window, true);
-      if (w->kind == Kind::kEdit) Notify(window, 0x0300);  // EN_CHANGE
+      Kind kind = w->kind;  // painting may run code that destroys the window
+      if (kind == Kind::kStatic || kind == Kind::kButton) Paint(window, true);
+      if (kind == Kind::kEdit) Notify(window, 0x0300);  // EN_CHANGE
       return TRUE;
     }
     case WM_GETTEXT: {
@@ -229,16 +230,23 @@ LRESULT HeadlessWindows::ProgressProc(HWND window, UINT message, WPARAM wParam, 
   }
 }
 
+// Posting is the one call other threads make: it reads only what the queue
+// mutex guards (the queue, the live handles, the cursor).
 bool HeadlessWindows::Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  MSG msg{window, message, wParam, lParam, pf::GetTickCount(), cursor_};
+  DWORD time = pf::GetTickCount();
   std::lock_guard<std::mutex> lock(queueMutex_);
-  queue_.push_back(msg);
+  if (window != 0 && !liveHandles_.count(window)) return false;
+  queue_.push_back(MSG{window, message, wParam, lParam, time, cursor_});
   return true;
 }
 
 BOOL HeadlessWindows::PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (window != 0 && !Find(window)) return FALSE;
   return Post(window, message, wParam, lParam) ? TRUE : FALSE;
+}
+
+void HeadlessWindows::SetCursorScreenPos(POINT screen) {
+  std::lock_guard<std::mutex> lock(queueMutex_);
+  cursor_ = screen;
 }
 
 void HeadlessWindows::PostQuitMessage(int exitCode) {

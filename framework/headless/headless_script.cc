@@ -11,15 +11,24 @@ LPARAM PackClient(POINT p) {
 
 }  // namespace
 
+// A user reaches a window only when it and its parents are visible and enabled
+// (a modal dialog's disabled owner takes no clicks on its buttons).
+bool HeadlessWindows::AcceptsInput(HWND window) const {
+  if (!IsVisible(window)) return false;
+  for (const Window* w = Find(window); w; w = (w->style & WS_CHILD) ? Find(w->parent) : nullptr)
+    if (w->style & WS_DISABLED) return false;
+  return true;
+}
+
 void HeadlessWindows::Then(std::function<void()> step) { script_.push_back(std::move(step)); }
 
 bool HeadlessWindows::Click(HWND window) {
   const Window* w = Find(window);
-  if (!w || !IsVisible(window) || !IsEnabled(window)) return false;
+  if (!w || !AcceptsInput(window)) return false;
   POINT centre{(w->rect.right - w->rect.left) / 2, (w->rect.bottom - w->rect.top) / 2};
   POINT screen = centre;
   ClientToScreen(window, &screen);
-  cursor_ = screen;
+  SetCursorScreenPos(screen);
   constexpr WPARAM kLeftButton = 0x0001;  // MK_LBUTTON
   Post(window, WM_LBUTTONDOWN, kLeftButton, PackClient(centre));
   Post(window, WM_LBUTTONUP, 0, PackClient(centre));
@@ -35,7 +44,7 @@ bool HeadlessWindows::PressKey(HWND window, WPARAM vk) {
 
 bool HeadlessWindows::Type(HWND window, const std::wstring& text) {
   const Window* w = Find(window);
-  if (!w || w->kind != Kind::kEdit || !IsVisible(window) || !IsEnabled(window)) return false;
+  if (!w || w->kind != Kind::kEdit || !AcceptsInput(window)) return false;
   Post(window, WM_CHAR, 1, 1);  // Ctrl+A: what follows replaces the text
   if (text.empty()) Post(window, WM_CHAR, 8, 1);
   for (wchar_t c : text) Post(window, WM_CHAR, static_cast<WPARAM>(c), 1);
@@ -46,7 +55,7 @@ bool HeadlessWindows::PostMouseMove(HWND window, POINT client) {
   if (!Find(window)) return false;
   POINT screen = client;
   ClientToScreen(window, &screen);
-  cursor_ = screen;
+  SetCursorScreenPos(screen);
   Post(window, WM_MOUSEMOVE, 0, PackClient(client));
   return true;
 }

@@ -73,6 +73,10 @@ HWND HeadlessWindows::NewWindow(Window w) {
     if (Window* parent = Find(w.parent)) parent->children.push_back(handle);
   }
   windows_[handle] = std::make_unique<Window>(std::move(w));
+  {
+    std::lock_guard<std::mutex> lock(queueMutex_);
+    liveHandles_.insert(handle);
+  }
   order_.push_back(handle);
   return handle;
 }
@@ -112,7 +116,7 @@ HWND HeadlessWindows::CreateDialogParamW(int templateId, HWND parent, DialogProc
     c.style = item.style | WS_CHILD;
     c.font = font;
     c.rect = {DluX(item.x), DluY(item.y), DluX(item.x) + DluX(item.cx), DluY(item.y) + DluY(item.cy)};
-    if (item.text.text.size() || item.text.ordinal == 0) c.text = Wide(item.text.text);
+    c.text = Wide(item.text.text);  // empty for a picture's resource ordinal
     const res::Id& cls = item.window_class;
     if (cls.text.empty()) {
       switch (cls.ordinal) {
@@ -193,6 +197,8 @@ void HeadlessWindows::DestroyTree(HWND window) {
   if (w->ownedFont) gdi_.erase(w->ownedFont);
   order_.erase(std::remove(order_.begin(), order_.end(), window), order_.end());
   windows_.erase(window);
+  std::lock_guard<std::mutex> lock(queueMutex_);
+  liveHandles_.erase(window);
 }
 
 BOOL HeadlessWindows::IsWindow(HWND window) { return Find(window) ? TRUE : FALSE; }

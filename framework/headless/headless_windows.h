@@ -164,7 +164,8 @@ class HeadlessWindows : public WindowApi {
   void Then(std::function<void()> step);
   std::size_t PendingSteps() const { return script_.size(); }
   // Posts WM_LBUTTONDOWN/UP at the window's centre (the cursor moves there);
-  // false (nothing posted) for a hidden, disabled or missing window.
+  // false (nothing posted) for a missing window or one that it or a parent
+  // makes hidden or disabled.
   bool Click(HWND window);
   // Posts WM_KEYDOWN and WM_KEYUP for `vk` to the window.
   bool PressKey(HWND window, WPARAM vk);
@@ -172,7 +173,7 @@ class HeadlessWindows : public WindowApi {
   // WM_CHAR (the edit replaces its text and notifies EN_CHANGE per change).
   bool Type(HWND window, const std::wstring& text);
   // The cursor position GetMessagePos reports for messages posted from now.
-  void SetCursorScreenPos(POINT screen) { cursor_ = screen; }
+  void SetCursorScreenPos(POINT screen);
   // Moves the cursor over `window` and posts WM_MOUSEMOVE (client point).
   bool PostMouseMove(HWND window, POINT client);
   std::size_t QueuedMessages();
@@ -282,6 +283,7 @@ class HeadlessWindows : public WindowApi {
   HWND NewWindow(Window w);
   void DestroyTree(HWND window);
   bool InDialog(HWND dialog, HWND window) const;
+  bool AcceptsInput(HWND window) const;
   HWND FindDefaultButton(HWND dialog) const;
   HWND FirstTabStop(HWND dialog) const;
   POINT ScreenOrigin(HWND window) const;  // of the client area
@@ -316,6 +318,7 @@ class HeadlessWindows : public WindowApi {
   HWND focus_ = 0;
 
   std::mutex queueMutex_;
+  std::set<HWND> liveHandles_;  // under queueMutex_
   std::deque<MSG> queue_;
   bool quit_ = false;
   int quitCode_ = 0;

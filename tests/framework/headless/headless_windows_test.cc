@@ -188,6 +188,8 @@ TEST_F(HeadlessWindowsTest, ScriptedClicksAndTypingGoThroughTheLoop) {
   w().ShowWindow(page, SW_SHOW);
   HWND usb = w().GetDlgItem(page, IDC_DETECT_USB), lpt = w().GetDlgItem(page, IDC_DETECT_LPT);
   HWND name = w().GetDlgItem(page, IDC_DETECT_NAME);
+  w().SetWindowTextW(name, L"old");
+  g_seen.clear();
   w().Then([&] { w().Click(usb); });
   w().Then([&] { w().Click(lpt); });
   w().Then([&] { w().Type(name, L"TQ"); });
@@ -204,6 +206,9 @@ TEST_F(HeadlessWindowsTest, ScriptedClicksAndTypingGoThroughTheLoop) {
   w().Click(usb);
   w().EnableWindow(lpt, FALSE);
   EXPECT_FALSE(w().Click(lpt));
+  w().EnableWindow(page, FALSE);  // a disabled parent takes no input either
+  EXPECT_FALSE(w().Click(usb));
+  EXPECT_FALSE(w().Type(name, L"x"));
   RunLoop();
   EXPECT_EQ(w().CheckState(usb), 1);
   EXPECT_EQ(w().CheckState(lpt), 0);
