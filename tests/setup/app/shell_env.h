@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "framework/headless/headless_windows.h"
+#include "platform/sim/sim_files.h"
 #include "platform/sim/sim_pc.h"
+#include "platform/sim/sim_system.h"
 
 class ShellTest : public ::testing::Test {
  protected:

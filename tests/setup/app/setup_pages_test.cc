@@ -1,0 +1,177 @@
+// setup's start-up and its pages, run headless from InitInstance on a
+// simulated PC: titles, texts, fonts, colours and what the pages hand on.
+#include <string>
+
+#include "setup/app/setup_app.h"
+#include "setup/pages/print_test_page_dialog.h"
+#include "setup/resources/resource.h"
+#include "tests/setup/app/shell_env.h"
+
+namespace {
+
+const char kInf[] =
+    "[Manufacturer]\r\n\"TAVIR\"=TAVIR\r\n[TAVIR]\r\n"
+    "\"TQ-5800\" = TQ5800, USBPRINT\\TAVIRTQ-5800TQMM\r\n"
+    "\"TQ-5800\" = TQ5800, LPTENUM\\TAVIRTQ-5800\r\n";
+
+class SetupPagesTest : public ShellTest {
+ protected:
+  void SetUp() override {
+    ShellTest::SetUp();
+    TheSetupContext() = SetupContext();
+    TheSetupContext().portKind = L"LPT";  // start-up puts back the fixed values
+    TheSetupContext().companyNameCn.clear();
+  }
+  void WriteInf() { ASSERT_TRUE(pc_->files().WriteFileBytes(L"C:\\TQPrinterSetup\\TQPRINTER.INF", kInf)); }
+  void Press(int id) {
+    windows_.Then([this, id] { ASSERT_TRUE(windows_.Click(Control(id))) << "button " << id; });
+  }
+  fw::HWND PageControl(int id) const {
+    // The shown page's control: pages reuse the frame's ids, so search below the page area.
+    for (fw::HWND top : windows_.TopLevelWindows()) {
+      for (fw::HWND child : windows_.Children(top)) {
+        if (windows_.ClassName(child) == L"#32770" && windows_.IsVisible(child)) return windows_.Child(child, id);
+      }
+    }
+    return 0;
+  }
+  fw::LOGFONTW FontOf(fw::HWND window) {
+    fw::LOGFONTW font{};
+    EXPECT_TRUE(windows_.GetFontDescription(windows_.Font(window), &font));
+    return font;
+  }
+  void ExpectHeadingFont(fw::HWND window) {
+    fw::LOGFONTW font = FontOf(window);
+    EXPECT_EQ(font.lfHeight, 20);
+    EXPECT_EQ(font.lfWeight, 700);
+    EXPECT_EQ(std::wstring(font.lfFaceName), L"Arial");
+    EXPECT_EQ(font.lfCharSet, fw::DEFAULT_CHARSET);
+    EXPECT_EQ(font.lfPitchAndFamily, fw::FF_SWISS);
+  }
+  bool IsWhite(fw::HBRUSH brush) const {
+    fw::COLORREF colour = 0;
+    return windows_.BrushColour(brush, &colour) && colour == fw::RGB(255, 255, 255);
+  }
+
+  SetupApp app;
+};
+
+TEST_F(SetupPagesTest, WalksAllFourPagesAndHandsOnTheChoices) {
+  WriteInf();
+  SetupContext& context = TheSetupContext();
+  windows_.Then([&] {
+    EXPECT_EQ(TopTitle(), L"安装向导 - 欢迎使用朗明打印机驱动安装程序");
+    EXPECT_EQ(Buttons(), "DEED");
+    EXPECT_EQ(windows_.Text(PageControl(1023)), L"欢迎使用朗明打印机驱动程序安装向导");
+    EXPECT_EQ(windows_.Text(PageControl(1026)),
+              L"现在将安装朗明打印机驱动程序到您的电脑中。\r\n\r\n推荐您在继续安装前关闭所有其他应用程序。\r\n\r\n"
+              L"单击“下一步”继续，或单击“取消”退出安装程序。");
+    ExpectHeadingFont(PageControl(1023));
+    fw::HWND link = windows_.Child(windows_.GetParent(PageControl(1026)), 1024);
+    EXPECT_FALSE(windows_.IsVisible(link));
+    EXPECT_EQ(windows_.Text(link), L"访问 http://www.tavir.com.cn 获取更多");
+    // The welcome page keeps the system's colours.
+    EXPECT_FALSE(IsWhite(windows_.LastPaint(PageControl(1026)).brush));
+    // Start-up gave the context its fixed values and the INF's identity.
+    EXPECT_EQ(context.companyNameCn, L"朗明");
+    EXPECT_EQ(context.portKind, L"USB");
+    EXPECT_EQ(context.usbHardwareId, L"USBPRINT\\TAVIRTQ-5800TQMM");
+    EXPECT_EQ(context.driverModel, L"TQ-5800");
+    EXPECT_EQ(windows_.ControlContainerCalls(), 1);
+  });
+  Press(1023);
+  windows_.Then([&] {
+    EXPECT_EQ(TopTitle(), L"安装向导 - 请连接打印机和电脑");
+    EXPECT_EQ(Buttons(), "EEED");
+    EXPECT_EQ(windows_.Text(PageControl(1029)), L"请按照以下步骤连接数据线");
+    EXPECT_EQ(windows_.Text(PageControl(1028)),
+              L"首先关闭打印机电源。\r\n\r\n然后使用USB线缆或并口线缆连接电脑和打印机。\r\n\r\n最后打开打印机电源。"
+              L"\r\n\r\n继续安装点击“下一步”。");
+    ExpectHeadingFont(PageControl(1029));
+    EXPECT_EQ(windows_.LastPaint(PageControl(1028)).bkMode, fw::TRANSPARENT);
+    context.portKind = L"LPT";  // as a detection run might have left it
+  });
+  Press(1023);
+  windows_.Then([&] {
+    EXPECT_EQ(context.portKind, L"USB");  // the connection page starts over with USB
+    EXPECT_EQ(TopTitle(), L"安装向导 - 请连接打印机和电脑");
+    EXPECT_EQ(windows_.Text(PageControl(1030)), L"检测打印机设备");
+    EXPECT_EQ(windows_.Text(PageControl(1019)), L"使用USB线缆连接");
+    EXPECT_EQ(windows_.Text(PageControl(1018)), L"使用并口线缆连接");
+    EXPECT_EQ(windows_.Text(PageControl(1036)), L"打印机名称：");
+    EXPECT_FALSE(windows_.IsVisible(PageControl(1036)));
+    ASSERT_TRUE(windows_.Click(PageControl(1018)));
+    ASSERT_TRUE(windows_.Type(PageControl(1035), L"TQ-5800 (办公室)"));
+  });
+  Press(1023);
+  windows_.Then([&] {
+    EXPECT_EQ(context.portKind, L"LPT");
+    EXPECT_EQ(context.modelName, L"TQ-5800 (办公室)");
+    EXPECT_EQ(Buttons(), "DDEE");  // last page; no run yet, so resultCode 0 keeps Back off
+    ExpectHeadingFont(PageControl(1008));
+    EXPECT_FALSE(windows_.IsVisible(PageControl(1007)));
+    EXPECT_FALSE(windows_.IsVisible(PageControl(1027)));
+    fw::HWND testPage = windows_.Child(windows_.GetParent(PageControl(1008)), 1027);
+    EXPECT_EQ(windows_.Text(testPage), L"打印测试页");
+  });
+  Press(1025);
+  EXPECT_FALSE(app.InitInstance());
+  EXPECT_EQ(windows_.LiveWindows(), 0u);
+  EXPECT_EQ(windows_.LiveGdiObjects(), 0);  // pages and their fonts went with start-up's stack
+}
+
+TEST_F(SetupPagesTest, BackFromTheInstallPageReopensDetectionAndCancelEnds) {
+  WriteInf();
+  Press(1023);
+  Press(1023);
+  Press(1023);
+  windows_.Then([&] { EXPECT_EQ(Buttons(), "DDEE"); });
+  windows_.Then([&] {
+    // Back is off after a run without a result; the install page's Back is
+    // what a failed run leaves enabled.
+    fw::HWND back = Control(1022);
+    fw::Windows().EnableWindow(back, 1);
+  });
+  Press(1022);
+  windows_.Then([&] {
+    EXPECT_EQ(windows_.Text(PageControl(1030)), L"检测打印机设备");
+    EXPECT_EQ(Buttons(), "EEED");
+  });
+  Press(2);
+  EXPECT_FALSE(app.InitInstance());
+  EXPECT_EQ(windows_.LiveWindows(), 0u);
+}
+
+TEST_F(SetupPagesTest, AMissingInfIsReportedAndNoWizardShows) {
+  EXPECT_FALSE(app.InitInstance());
+  ASSERT_EQ(pc_->system().messageBoxes().size(), 1u);
+  const auto& box = pc_->system().messageBoxes().front();
+  EXPECT_NE(box.text.find(L"TQPRINTER.INF"), std::wstring::npos);
+  EXPECT_EQ(box.caption, L"朗明打印机安装程序");
+  EXPECT_EQ(box.type & 0xF0u, pf::MB_ICONERROR);
+  EXPECT_TRUE(windows_.TopLevelWindows().empty());
+}
+
+TEST_F(SetupPagesTest, TestPageDialogShowsThePrinterNameAndKeepsEnter) {
+  CPrintTestPageDialog dialog;
+  dialog.SetPrinterName(L"TQ-5800 (副本 2)");
+  windows_.Then([&] {
+    fw::HWND top = windows_.TopLevelWindows().front();
+    EXPECT_EQ(windows_.Text(top), L"TQ-5800 (副本 2)");
+    std::wstring text = windows_.Text(windows_.Child(top, 1028));
+    EXPECT_EQ(text.find(L"正在将测试页发送到打印机。"), 0u);
+    EXPECT_NE(text.find(L"能力，并提供关于打印机驱动程序的信息。\r\n\r\n\r\n如果测试页已打印，请单击“确定”。\r\n如果未打印"),
+              std::wstring::npos);
+    windows_.PressKey(windows_.Child(top, 1028), fw::VK_RETURN);
+  });
+  EXPECT_EQ(dialog.DoModal(), 1);
+
+  CPrintTestPageDialog unnamed;
+  windows_.Then([&] {
+    EXPECT_EQ(windows_.Text(windows_.TopLevelWindows().front()), L"");
+    windows_.PressKey(windows_.TopLevelWindows().front(), fw::VK_ESCAPE);
+  });
+  EXPECT_EQ(unnamed.DoModal(), 2);
+}
+
+}  // namespace
