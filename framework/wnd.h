@@ -40,6 +40,7 @@ class CWnd {
   void ModifyStyleEx(LONG remove, LONG add) const;
   HWND GetDlgItem(int id) const { return Windows().GetDlgItem(hwnd_, id); }
   void SetDlgItemText(int id, const std::wstring& text) const { Windows().SetWindowTextW(GetDlgItem(id), text); }
+  void SetDlgItemFont(int id, HFONT font) const { Windows().SendMessageW(GetDlgItem(id), WM_SETFONT, font, 1); }
   std::wstring GetDlgItemText(int id) const { return Windows().GetWindowTextW(GetDlgItem(id)); }
   LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
     return Windows().SendMessageW(hwnd_, message, wParam, lParam);

@@ -2,8 +2,10 @@
 
 bool IsEnterKey(const fw::MSG& msg) { return msg.message == fw::WM_KEYDOWN && msg.wParam == fw::VK_RETURN; }
 
+fw::LOGFONTW HeadingFontDescription() { return fw::MakeFontDescription(L"Arial", 20, fw::FW_BOLD, fw::FF_SWISS); }
+
 bool WizardPage::OnInitDialog() {
-  titleFont.CreateFontIndirect(fw::MakeFontDescription(L"Arial", 20, fw::FW_BOLD, fw::FF_SWISS));
+  titleFont.CreateFontIndirect(HeadingFontDescription());
   backgroundBrush.CreateSolidBrush(fw::RGB(255, 255, 255));
   return fw::CDialog::OnInitDialog();
 }

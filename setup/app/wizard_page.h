@@ -49,5 +49,9 @@ class WizardPage : public fw::CDialog {
   std::uint32_t pageId;
 };
 
+// Arial, height 20, bold, default character set, swiss family: the title
+// font of the pages and the heading font of the welcome and install pages.
+fw::LOGFONTW HeadingFontDescription();
+
 // True for a key-down of the return key.
 bool IsEnterKey(const fw::MSG& msg);

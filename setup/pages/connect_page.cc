@@ -8,7 +8,7 @@ ConnectPage::ConnectPage(SetupContext& context) : WizardPage(IDD_CONNECT_PAGE), 
 
 bool ConnectPage::OnInitDialog() {
   WizardPage::OnInitDialog();
-  fw::Windows().SendMessageW(GetDlgItem(IDC_CONNECT_HEADING), fw::WM_SETFONT, titleFont.handle(), 1);
+  SetDlgItemFont(IDC_CONNECT_HEADING, titleFont.handle());
   SetDlgItemText(IDC_CONNECT_HEADING, LoadText(IDS_CONNECT_HEADING));
   SetDlgItemText(IDC_CONNECT_BODY, LoadText(IDS_CONNECT_BODY));
   return true;

@@ -9,7 +9,7 @@ DetectPage::DetectPage(SetupContext& context) : WizardPage(IDD_DETECT_PAGE), con
 
 bool DetectPage::OnInitDialog() {
   WizardPage::OnInitDialog();
-  fw::Windows().SendMessageW(GetDlgItem(IDC_DETECT_HEADING), fw::WM_SETFONT, titleFont.handle(), 1);
+  SetDlgItemFont(IDC_DETECT_HEADING, titleFont.handle());
   SetDlgItemText(IDC_DETECT_HEADING, LoadText(IDS_DETECT_HEADING));
   SetDlgItemText(IDC_DETECT_USB, LoadText(IDS_PORT_USB));
   SetDlgItemText(IDC_DETECT_LPT, LoadText(IDS_PORT_LPT));

@@ -8,8 +8,8 @@ InstallPage::InstallPage(SetupContext& context) : WizardPage(IDD_INSTALL_PAGE), 
 
 bool InstallPage::OnInitDialog() {
   WizardPage::OnInitDialog();
-  headingFont.CreateFontIndirect(fw::MakeFontDescription(L"Arial", 20, fw::FW_BOLD, fw::FF_SWISS));
-  fw::Windows().SendMessageW(GetDlgItem(IDC_INSTALL_HEADING), fw::WM_SETFONT, headingFont.handle(), 1);
+  headingFont.CreateFontIndirect(HeadingFontDescription());
+  SetDlgItemFont(IDC_INSTALL_HEADING, headingFont.handle());
   SetDlgItemText(IDC_INSTALL_TEST_PAGE, LoadText(IDS_PRINT_TEST_PAGE));
   return true;
 }

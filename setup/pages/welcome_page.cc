@@ -8,8 +8,8 @@ WelcomePage::WelcomePage(SetupContext& context) : WizardPage(IDD_WELCOME_PAGE), 
 
 bool WelcomePage::OnInitDialog() {
   fw::CDialog::OnInitDialog();  // the plain dialog's: no title font or white brush here
-  headingFont.CreateFontIndirect(fw::MakeFontDescription(L"Arial", 20, fw::FW_BOLD, fw::FF_SWISS));
-  fw::Windows().SendMessageW(GetDlgItem(IDC_WELCOME_HEADING), fw::WM_SETFONT, headingFont.handle(), 1);
+  headingFont.CreateFontIndirect(HeadingFontDescription());
+  SetDlgItemFont(IDC_WELCOME_HEADING, headingFont.handle());
   SetDlgItemText(IDC_WELCOME_HEADING, FormatText(LoadText(IDS_WELCOME_HEADING), context_.companyNameCn));
   SetDlgItemText(IDC_WELCOME_BODY, FormatText(LoadText(IDS_WELCOME_BODY), context_.companyNameCn));
   SetDlgItemText(IDC_WELCOME_LINK, LoadText(IDS_WELCOME_LINK));
