@@ -190,6 +190,16 @@ TEST_F(WizardFrameTest, EnterDoesNothingAndTheTitleBarCloseIsCancel) {
   EXPECT_TRUE(Logged("458:queryCancel"));
 }
 
+TEST_F(WizardFrameTest, EscapeIsTheFramesCancel) {
+  AddAll();
+  Press(1023);
+  Check([&] { windows_.PressKey(windows_.Child(second.GetSafeHwnd(), 1035), fw::VK_ESCAPE); });
+  EXPECT_EQ(wizard.DoModal(), 2);
+  EXPECT_TRUE(Logged("458:queryCancel"));
+  EXPECT_TRUE(Logged("466:queryCancel"));
+  EXPECT_FALSE(Logged("205:queryCancel"));  // never created
+}
+
 TEST_F(WizardFrameTest, FinishAsksTheActivePageThenEveryCreatedPage) {
   AddAll();
   Press(1023);
