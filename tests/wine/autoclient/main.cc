@@ -1,17 +1,26 @@
 // tq_autoclient: starts setup.exe and walks its wizard through the real
 // windows, one "ok:" or "FAIL:" line per check.
 //   tq_autoclient <path of setup.exe> <folder for screenshots>
+//   tq_autoclient --missing-inf <path of setup.exe>   (no INF beside it)
 // Exit code 0 when every check passed, 1 when one failed, 2 on bad use.
 #include <string>
 
 #include <windows.h>
 
 #include "tests/wine/autoclient/child_process.h"
+#include "tests/wine/autoclient/missing_inf_scenario.h"
 #include "tests/wine/autoclient/report.h"
 #include "tests/wine/autoclient/wizard_scenario.h"
 
 int wmain(int argc, wchar_t** argv) {
   autoclient::Report report;
+  if (argc == 3 && std::wstring(argv[1]) == L"--missing-inf") {
+    autoclient::ChildProcess setup;
+    std::wstring error;
+    if (!report.Check(setup.Start(argv[2], &error), std::wstring(L"started ") + argv[2] + L" " + error)) return 1;
+    autoclient::RunMissingInfScenario(report, setup);
+    return report.failures() == 0 ? 0 : 1;
+  }
   if (argc != 3) {
     report.Fail(L"usage: tq_autoclient <setup.exe> <screenshot folder>");
     return 2;
