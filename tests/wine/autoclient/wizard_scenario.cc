@@ -19,14 +19,14 @@ const wchar_t kConnectTitle[] = L"安装向导 - 请连接打印机和电脑";
 constexpr int kWelcomeBody = 1026;
 constexpr int kConnectHeading = 1029;
 
-struct PageSpec {
+struct PageInfo {
   const wchar_t* name;
   const wchar_t* title;
   int marker;
 };
 
-const PageSpec kWelcome{L"welcome", kWelcomeTitle, kWelcomeBody};
-const PageSpec kConnect{L"connection", kConnectTitle, kConnectHeading};
+const PageInfo kWelcome{L"welcome", kWelcomeTitle, kWelcomeBody};
+const PageInfo kConnect{L"connection", kConnectTitle, kConnectHeading};
 
 class Walk {
  public:
@@ -37,14 +37,14 @@ class Walk {
 
  private:
   bool FindFrame();
-  bool WaitForPage(const PageSpec& page, const std::wstring& situation);
+  bool WaitForPage(const PageInfo& page, const std::wstring& situation);
   bool Click(int id, const std::wstring& name);
   void CheckPageCount(int expected, const std::wstring& situation);
   void CheckWelcomeTexts(HWND page, const std::wstring& situation);
   void CheckConnectTexts(HWND page, const std::wstring& situation);
-  void Screenshot(const PageSpec& page);
+  void Screenshot(const PageInfo& page);
   // False when setup.exe did not survive it.
-  bool CheckEnterIgnored(const PageSpec& page, int page_control);
+  bool CheckEnterIgnored(const PageInfo& page, int page_control);
   bool PostEnter(HWND target);
   void CancelAndWait();
 
@@ -80,7 +80,7 @@ bool Walk::FindFrame() {
   return false;
 }
 
-bool Walk::WaitForPage(const PageSpec& page, const std::wstring& situation) {
+bool Walk::WaitForPage(const PageInfo& page, const std::wstring& situation) {
   bool shown = WaitUntil([&] { return Shows(frame_, page.title, page.marker); }, kStepTimeoutMs, setup_.handle());
   // Whatever the frame still does for this step finishes before the checks.
   Sync(frame_);
@@ -129,7 +129,7 @@ void Walk::CheckConnectTexts(HWND page, const std::wstring& situation) {
   report_.CheckPrefix(situation + L": steps 1028", WindowText(::GetDlgItem(page, 1028)), L"首先关闭打印机电源。");
 }
 
-void Walk::Screenshot(const PageSpec& page) {
+void Walk::Screenshot(const PageInfo& page) {
   // The page has been painted by now; give the display a moment to show it.
   ::Sleep(300);
   Sync(frame_);
@@ -152,7 +152,7 @@ bool Walk::PostEnter(HWND target) {
          ::PostMessageW(target, WM_KEYUP, VK_RETURN, static_cast<LPARAM>(0xC01C0001u));
 }
 
-bool Walk::CheckEnterIgnored(const PageSpec& page, int page_control) {
+bool Walk::CheckEnterIgnored(const PageInfo& page, int page_control) {
   PageView view = Pages(frame_);
   if (!view.shown) return setup_.Running();
   struct Target {

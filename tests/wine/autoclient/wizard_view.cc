@@ -5,13 +5,13 @@
 namespace autoclient {
 namespace {
 
-struct ButtonSpec {
+struct ButtonInfo {
   int id;
   const wchar_t* caption;
   bool ButtonStates::*enabled;
 };
 
-const ButtonSpec kButtons[] = {
+const ButtonInfo kButtons[] = {
     {kBackId, L"上一步", &ButtonStates::back},
     {kNextId, L"下一步", &ButtonStates::next},
     {kCancelId, L"取消", &ButtonStates::cancel},
@@ -44,21 +44,21 @@ bool Shows(HWND frame, const std::wstring& title, int page_marker) {
 
 void CheckButtons(Report& report, HWND frame, const ButtonStates& expected, const std::wstring& situation,
                   bool with_captions) {
-  for (const ButtonSpec& spec : kButtons) {
-    const std::wstring name = std::wstring(spec.caption) + L" (" + std::to_wstring(spec.id) + L")";
-    HWND button = ::GetDlgItem(frame, spec.id);
+  for (const ButtonInfo& info : kButtons) {
+    const std::wstring name = std::wstring(info.caption) + L" (" + std::to_wstring(info.id) + L")";
+    HWND button = ::GetDlgItem(frame, info.id);
     if (!report.Check(button && ::GetParent(button) == frame,
-                      situation + L": button " + std::to_wstring(spec.id) + L" is a child of the frame")) {
+                      situation + L": button " + std::to_wstring(info.id) + L" is a child of the frame")) {
       continue;
     }
     if (with_captions) {
-      report.CheckText(situation + L": class of button " + std::to_wstring(spec.id), ClassName(button),
+      report.CheckText(situation + L": class of button " + std::to_wstring(info.id), ClassName(button),
                        L"Button");
-      report.CheckText(situation + L": caption of button " + std::to_wstring(spec.id), WindowText(button),
-                       spec.caption);
+      report.CheckText(situation + L": caption of button " + std::to_wstring(info.id), WindowText(button),
+                       info.caption);
     }
     report.Check(::IsWindowVisible(button) != 0, situation + L": " + name + L" visible");
-    const bool want = expected.*spec.enabled;
+    const bool want = expected.*info.enabled;
     const bool is = ::IsWindowEnabled(button) != 0;
     report.Check(is == want, situation + L": " + name + (is ? L" enabled" : L" disabled") +
                                  (is == want ? L"" : want ? L", expected enabled" : L", expected disabled"));
