@@ -31,6 +31,7 @@ class LinkLabel : public fw::CStatic {
 
   bool over() const { return over_; }
   bool visited() const { return visited_; }
+  fw::HWND tooltip() const { return tooltip_; }
 
   fw::COLORREF linkColour = fw::RGB(0, 0, 238);
   fw::COLORREF visitedColour = fw::RGB(85, 26, 139);

@@ -109,6 +109,26 @@ TEST_F(LinkLabelTest, HandCursorOrTheSystemsWhenItCannotBeLoaded) {
   EXPECT_EQ(windows_.LiveModules(), 0);
 }
 
+TEST_F(LinkLabelTest, TheTooltipShowsTheTargetAndSeesTheLoopsMessages) {
+  fw::HWND tip = dialog.link.tooltip();
+  ASSERT_NE(tip, 0u);
+  EXPECT_EQ(windows_.ToolText(tip, link, 1), L"访问 网站 获取更多");
+  dialog.link.SetUrl(L"http://www.tavir.com.cn");
+  EXPECT_EQ(windows_.ToolText(tip, link, 1), L"http://www.tavir.com.cn");
+
+  // Messages for the control pass its pre-translation in a modal loop.
+  LinkDialog modal;
+  windows_.Then([&] {
+    modal.link.ShowWindow(fw::SW_SHOW);
+    windows_.PostMouseMove(modal.link.GetSafeHwnd(), {1, 1});
+  });
+  windows_.Then([&] {
+    EXPECT_EQ(windows_.RelayCount(modal.link.tooltip()), 1);
+    windows_.PressKey(modal.GetSafeHwnd(), fw::VK_ESCAPE);
+  });
+  EXPECT_EQ(modal.DoModal(), 2);
+}
+
 TEST_F(LinkLabelTest, ASuccessfulOpenMarksTheLinkVisited) {
   dialog.link.SetUrl(L"http://www.tavir.com.cn");
   windows_.SetShellExecuteResult(42);
