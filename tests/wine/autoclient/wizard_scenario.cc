@@ -27,6 +27,10 @@ struct PageInfo {
 
 const PageInfo kWelcome{L"welcome", kWelcomeTitle, kWelcomeBody};
 const PageInfo kConnect{L"connection", kConnectTitle, kConnectHeading};
+// The detection page shows the connection title; the install page keeps it
+// until its installation run (not built yet) sets its own.
+const PageInfo kDetect{L"detection", kConnectTitle, 1030};
+const PageInfo kInstall{L"install", kConnectTitle, 1008};
 
 class Walk {
  public:
@@ -230,6 +234,17 @@ void Walk::Run() {
                 L"welcome after Back: connection page kept, hidden");
   CheckWelcomeTexts(welcome, L"welcome after Back");
   if (!CheckEnterIgnored(kWelcome, kWelcomeBody)) return;
+
+  // On to the last two pages: their layout as far as it is built.
+  if (!Click(kNextId, L"下一步") || !WaitForPage(kConnect, L"second Next")) return;
+  if (!Click(kNextId, L"下一步") || !WaitForPage(kDetect, L"third Next")) return;
+  CheckButtons(report_, frame_, {true, true, true, false}, L"detection page", false);
+  CheckPlacement(report_, frame_, Pages(frame_).shown, L"detection page");
+  Screenshot(kDetect);
+  if (!Click(kNextId, L"下一步") || !WaitForPage(kInstall, L"fourth Next")) return;
+  CheckButtons(report_, frame_, {false, false, true, true}, L"install page", false);
+  CheckPageCount(4, L"install page");
+  Screenshot(kInstall);
 
   CancelAndWait();
 }
