@@ -100,15 +100,9 @@ HWND HeadlessWindows::FindControl(HWND topLevel, int id) const {
   return 0;
 }
 
-std::vector<HWND> HeadlessWindows::Children(HWND window) const {
-  const Window* w = Find(window);
-  return w ? w->children : std::vector<HWND>();
-}
+std::vector<HWND> HeadlessWindows::Children(HWND window) const { return Field(window, &Window::children, std::vector<HWND>()); }
 
-std::wstring HeadlessWindows::Text(HWND window) const {
-  const Window* w = Find(window);
-  return w ? w->text : std::wstring();
-}
+std::wstring HeadlessWindows::Text(HWND window) const { return Field(window, &Window::text, std::wstring()); }
 
 bool HeadlessWindows::IsVisible(HWND window) const {
   const Window* w = Find(window);
@@ -123,15 +117,9 @@ bool HeadlessWindows::IsEnabled(HWND window) const {
   return w && !(w->style & WS_DISABLED);
 }
 
-DWORD HeadlessWindows::Style(HWND window) const {
-  const Window* w = Find(window);
-  return w ? w->style : 0;
-}
+DWORD HeadlessWindows::Style(HWND window) const { return Field(window, &Window::style, 0); }
 
-DWORD HeadlessWindows::ExStyle(HWND window) const {
-  const Window* w = Find(window);
-  return w ? w->exStyle : 0;
-}
+DWORD HeadlessWindows::ExStyle(HWND window) const { return Field(window, &Window::exStyle, 0); }
 
 RECT HeadlessWindows::Rect(HWND window) const {
   const Window* w = Find(window);
@@ -140,50 +128,23 @@ RECT HeadlessWindows::Rect(HWND window) const {
   return RECT{o.x, o.y, o.x + (w->rect.right - w->rect.left), o.y + (w->rect.bottom - w->rect.top)};
 }
 
-HFONT HeadlessWindows::Font(HWND window) const {
-  const Window* w = Find(window);
-  return w ? w->font : 0;
-}
+HFONT HeadlessWindows::Font(HWND window) const { return Field(window, &Window::font, 0); }
 
-std::wstring HeadlessWindows::ClassName(HWND window) const {
-  const Window* w = Find(window);
-  return w ? w->className : std::wstring();
-}
+std::wstring HeadlessWindows::ClassName(HWND window) const { return Field(window, &Window::className, std::wstring()); }
 
-int HeadlessWindows::CheckState(HWND window) const {
-  const Window* w = Find(window);
-  return w ? w->check : 0;
-}
+int HeadlessWindows::CheckState(HWND window) const { return Field(window, &Window::check, 0); }
 
-int HeadlessWindows::ProgressPos(HWND window) const {
-  const Window* w = Find(window);
-  return w ? w->pbPos : 0;
-}
+int HeadlessWindows::ProgressPos(HWND window) const { return Field(window, &Window::pbPos, 0); }
 
-int HeadlessWindows::ProgressMin(HWND window) const {
-  const Window* w = Find(window);
-  return w ? w->pbMin : 0;
-}
+int HeadlessWindows::ProgressMin(HWND window) const { return Field(window, &Window::pbMin, 0); }
 
-int HeadlessWindows::ProgressMax(HWND window) const {
-  const Window* w = Find(window);
-  return w ? w->pbMax : 0;
-}
+int HeadlessWindows::ProgressMax(HWND window) const { return Field(window, &Window::pbMax, 0); }
 
-int HeadlessWindows::ProgressStep(HWND window) const {
-  const Window* w = Find(window);
-  return w ? w->pbStep : 0;
-}
+int HeadlessWindows::ProgressStep(HWND window) const { return Field(window, &Window::pbStep, 0); }
 
-PaintRecord HeadlessWindows::LastPaint(HWND window) const {
-  const Window* w = Find(window);
-  return w ? w->lastPaint : PaintRecord{};
-}
+PaintRecord HeadlessWindows::LastPaint(HWND window) const { return Field(window, &Window::lastPaint, PaintRecord{}); }
 
-int HeadlessWindows::PaintCount(HWND window) const {
-  const Window* w = Find(window);
-  return w ? w->paints : 0;
-}
+int HeadlessWindows::PaintCount(HWND window) const { return Field(window, &Window::paints, 0); }
 
 bool HeadlessWindows::IsSubclassed(HWND window) const {
   const Window* w = Find(window);

@@ -280,6 +280,12 @@ class HeadlessWindows : public WindowApi {
 
   Window* Find(HWND window);
   const Window* Find(HWND window) const;
+  // A window's field, or `missing` for a window that does not exist.
+  template <typename T, typename D>
+  T Field(HWND window, T Window::*member, D missing) const {
+    const Window* w = Find(window);
+    return w ? w->*member : T(missing);
+  }
   HWND NewWindow(Window w);
   void DestroyTree(HWND window);
   bool InDialog(HWND dialog, HWND window) const;
