@@ -100,7 +100,9 @@ HWND HeadlessWindows::FindControl(HWND topLevel, int id) const {
   return 0;
 }
 
-std::vector<HWND> HeadlessWindows::Children(HWND window) const { return Field(window, &Window::children, std::vector<HWND>()); }
+std::vector<HWND> HeadlessWindows::Children(HWND window) const {
+  return Field(window, &Window::children, std::vector<HWND>());
+}
 
 std::wstring HeadlessWindows::Text(HWND window) const { return Field(window, &Window::text, std::wstring()); }
 
