@@ -1,6 +1,8 @@
-// Files and folders (KERNEL32), wide forms, with Win32 semantics: share modes
-// are honoured, a failed call returns INVALID_HANDLE_VALUE or FALSE and sets
-// the thread's last error.
+// Files, folders and devices (KERNEL32), wide forms, with Win32 semantics:
+// share modes are honoured, a failed call returns INVALID_HANDLE_VALUE or
+// FALSE and sets the thread's last error. Device paths ("\\?\...",
+// "\\.\...") open devices, not files. Handles are closed with CloseHandle
+// (platform/sync.h).
 #pragma once
 
 #include <cstdint>
@@ -30,6 +32,8 @@ inline constexpr DWORD FILE_BEGIN = 0;
 inline constexpr DWORD FILE_CURRENT = 1;
 inline constexpr DWORD FILE_END = 2;
 
+struct OVERLAPPED;  // platform/sync.h
+
 class FileApi {
  public:
   virtual ~FileApi() = default;
@@ -38,11 +42,14 @@ class FileApi {
   // ANSI forms convert the path through the ANSI code page (GetACP).
   virtual HANDLE CreateFileA(const char* path, DWORD access, DWORD share, DWORD creation, DWORD flags) = 0;
   virtual BOOL DeleteFileA(const char* path) = 0;
-  virtual BOOL ReadFile(HANDLE file, void* buffer, DWORD toRead, DWORD* read) = 0;
-  virtual BOOL WriteFile(HANDLE file, const void* buffer, DWORD toWrite, DWORD* written) = 0;
+  // With an OVERLAPPED on a handle opened with FILE_FLAG_OVERLAPPED, a
+  // transfer that completes later returns FALSE with ERROR_IO_PENDING; its
+  // outcome is then fetched with GetOverlappedResult (platform/sync.h).
+  virtual BOOL ReadFile(HANDLE file, void* buffer, DWORD toRead, DWORD* read, OVERLAPPED* overlapped) = 0;
+  virtual BOOL WriteFile(HANDLE file, const void* buffer, DWORD toWrite, DWORD* written,
+                         OVERLAPPED* overlapped) = 0;
   virtual BOOL SetFilePointerEx(HANDLE file, std::int64_t distance, std::int64_t* newPosition, DWORD method) = 0;
   virtual BOOL GetFileSizeEx(HANDLE file, std::int64_t* size) = 0;
-  virtual BOOL CloseHandle(HANDLE handle) = 0;
 
   virtual BOOL CreateDirectoryW(const wchar_t* path) = 0;
   virtual BOOL RemoveDirectoryW(const wchar_t* path) = 0;

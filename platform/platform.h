@@ -12,8 +12,15 @@
 #include "platform/system.h"
 
 namespace pf {
-class ServiceApi;  // platform/services.h
-}
+// The groups declared in headers of their own, included at the end.
+class ServiceApi;      // platform/services.h
+class SyncApi;         // platform/sync.h
+class SetupApi;        // platform/setupapi.h
+class SpoolerApi;      // platform/spooler.h
+class ProcessApi;      // platform/process.h
+class ShellFolderApi;  // platform/shell_folders.h
+class ResourceApi;     // platform/resources.h
+}  // namespace pf
 
 namespace pf {
 
@@ -23,6 +30,12 @@ struct Platform {
   CodePageApi* codePages = nullptr;
   SystemApi* system = nullptr;
   ServiceApi* services = nullptr;
+  SyncApi* sync = nullptr;
+  SetupApi* setupApi = nullptr;
+  SpoolerApi* spooler = nullptr;
+  ProcessApi* process = nullptr;
+  ShellFolderApi* shellFolders = nullptr;
+  ResourceApi* resources = nullptr;
 };
 
 // The current platform; the linked backend's default until one is installed.
@@ -65,11 +78,10 @@ inline LONG RegCloseKey(HKEY k) { return Current().registry->RegCloseKey(k); }
 inline HANDLE CreateFileW(const wchar_t* p, DWORD a, DWORD s, DWORD c, DWORD f) { return Current().files->CreateFileW(p, a, s, c, f); }
 inline HANDLE CreateFileA(const char* p, DWORD a, DWORD s, DWORD c, DWORD f) { return Current().files->CreateFileA(p, a, s, c, f); }
 inline BOOL DeleteFileA(const char* p) { return Current().files->DeleteFileA(p); }
-inline BOOL ReadFile(HANDLE h, void* b, DWORD n, DWORD* r) { return Current().files->ReadFile(h, b, n, r); }
-inline BOOL WriteFile(HANDLE h, const void* b, DWORD n, DWORD* w) { return Current().files->WriteFile(h, b, n, w); }
+inline BOOL ReadFile(HANDLE h, void* b, DWORD n, DWORD* r, OVERLAPPED* o = nullptr) { return Current().files->ReadFile(h, b, n, r, o); }
+inline BOOL WriteFile(HANDLE h, const void* b, DWORD n, DWORD* w, OVERLAPPED* o = nullptr) { return Current().files->WriteFile(h, b, n, w, o); }
 inline BOOL SetFilePointerEx(HANDLE h, std::int64_t d, std::int64_t* p, DWORD m) { return Current().files->SetFilePointerEx(h, d, p, m); }
 inline BOOL GetFileSizeEx(HANDLE h, std::int64_t* s) { return Current().files->GetFileSizeEx(h, s); }
-inline BOOL CloseHandle(HANDLE h) { return Current().files->CloseHandle(h); }
 inline BOOL CreateDirectoryW(const wchar_t* p) { return Current().files->CreateDirectoryW(p); }
 inline BOOL RemoveDirectoryW(const wchar_t* p) { return Current().files->RemoveDirectoryW(p); }
 inline BOOL DeleteFileW(const wchar_t* p) { return Current().files->DeleteFileW(p); }
@@ -92,6 +104,18 @@ inline BOOL GetVersionExW(OSVERSIONINFOW* i) { return Current().system->GetVersi
 inline DWORD GetTickCount() { return Current().system->GetTickCount(); }
 inline void Sleep(DWORD ms) { Current().system->Sleep(ms); }
 inline int MessageBoxW(HWND o, const wchar_t* t, const wchar_t* c, UINT y) { return Current().system->MessageBoxW(o, t, c, y); }
+inline void* LocalAlloc(UINT f, std::size_t n) { return Current().system->LocalAlloc(f, n); }
+inline void* LocalFree(void* b) { return Current().system->LocalFree(b); }
+inline DWORD FormatMessageW(DWORD f, const void* s, DWORD id, DWORD l, wchar_t* b, DWORD n) { return Current().system->FormatMessageW(f, s, id, l, b, n); }
 // clang-format on
 
 }  // namespace pf
+
+// Every group's header, so that including this one gives the whole seam.
+#include "platform/process.h"
+#include "platform/resources.h"
+#include "platform/services.h"
+#include "platform/setupapi.h"
+#include "platform/shell_folders.h"
+#include "platform/spooler.h"
+#include "platform/sync.h"

@@ -1,7 +1,9 @@
 // The rest of the process's view of Windows that the programs use: the last
 // error, the module path, the Windows version, the tick counter and sleep,
-// and message boxes.
+// local memory, system message texts and message boxes.
 #pragma once
+
+#include <cstddef>
 
 #include "platform/types.h"
 
@@ -46,6 +48,13 @@ inline constexpr int IDCANCEL = 2;
 inline constexpr int IDYES = 6;
 inline constexpr int IDNO = 7;
 
+inline constexpr UINT LMEM_FIXED = 0x0;
+inline constexpr UINT LMEM_ZEROINIT = 0x40;
+inline constexpr UINT LPTR = LMEM_FIXED | LMEM_ZEROINIT;
+
+inline constexpr DWORD FORMAT_MESSAGE_IGNORE_INSERTS = 0x200;
+inline constexpr DWORD FORMAT_MESSAGE_FROM_SYSTEM = 0x1000;
+
 class SystemApi {
  public:
   virtual ~SystemApi() = default;
@@ -64,6 +73,15 @@ class SystemApi {
   virtual void Sleep(DWORD milliseconds) = 0;
 
   virtual int MessageBoxW(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) = 0;
+
+  // Fixed local memory; null with ERROR_NOT_ENOUGH_MEMORY when it cannot be had.
+  virtual void* LocalAlloc(UINT flags, std::size_t bytes) = 0;
+  // Null on success, as in Windows.
+  virtual void* LocalFree(void* block) = 0;
+  // FORMAT_MESSAGE_FROM_SYSTEM only, no inserts, no allocation: the system's
+  // text for an error code, with its trailing CR LF; 0 when there is none.
+  virtual DWORD FormatMessageW(DWORD flags, const void* source, DWORD messageId, DWORD languageId,
+                               wchar_t* buffer, DWORD size) = 0;
 };
 
 }  // namespace pf

@@ -5,7 +5,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/sim/sim_system.h"
+#include "platform/sim/sim_kernel.h"
 
 namespace pf::sim {
 namespace {
@@ -249,7 +249,7 @@ bool EncodeUnits(UINT codePage, const std::u16string& units, std::string* bytes)
 }
 
 void SimCodePages::Fail(DWORD error) {
-  if (system_ != nullptr) system_->SetLastError(error);
+  if (kernel_ != nullptr) kernel_->SetLastError(error);
 }
 
 WORD SimCodePages::LanguageFor(UINT codePage) {

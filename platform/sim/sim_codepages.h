@@ -10,13 +10,12 @@
 
 namespace pf::sim {
 
-class SimSystem;
+class SimKernel;
 
 class SimCodePages : public CodePageApi {
  public:
-  // system receives the last error of failing calls; may be null.
-  explicit SimCodePages(SimSystem* system = nullptr) : system_(system) {}
-  void SetSystem(SimSystem* system) { system_ = system; }
+  // kernel receives the last error of failing calls; may be null.
+  explicit SimCodePages(SimKernel* kernel = nullptr) : kernel_(kernel) {}
 
   HKL GetKeyboardLayout(DWORD threadId) override;
   int GetLocaleInfoW(LCID locale, LCTYPE type, wchar_t* data, int size) override;
@@ -41,7 +40,7 @@ class SimCodePages : public CodePageApi {
   bool CodePageOfLanguage(WORD language, UINT* codePage) const;
   void Fail(DWORD error);
 
-  SimSystem* system_;
+  SimKernel* kernel_;
   UINT inputCodePage_ = 936;
   UINT ansiCodePage_ = 936;
   std::map<WORD, UINT> syntheticLanguages_;

@@ -4,8 +4,7 @@
 #include <cstring>
 #include <cwctype>
 
-#include "platform/sim/sim_codepages.h"
-#include "platform/sim/sim_system.h"
+#include "platform/sim/sim_kernel.h"
 
 namespace pf::sim {
 namespace {
@@ -44,7 +43,14 @@ struct SimFiles::Node {
   std::map<std::wstring, std::shared_ptr<Node>> children;  // by folded name
 };
 
-struct SimFiles::Open {
+// An open file: a kernel object that transfers complete on at once, so it
+// is always signalled.
+struct SimFiles::Open : KernelObject {
+  Open(std::shared_ptr<Node> node, DWORD access, DWORD share) : node(std::move(node)), access(access), share(share) {}
+  ObjectKind kind() const override { return ObjectKind::File; }
+  bool IsWaitable() const override { return true; }
+  bool IsSignaled() const override { return true; }
+
   std::shared_ptr<Node> node;
   DWORD access;
   DWORD share;
@@ -64,7 +70,7 @@ struct SimFiles::Resolved {
   }
 };
 
-SimFiles::SimFiles(SimSystem& system, SimCodePages& codePages) : system_(system), codePages_(codePages) {
+SimFiles::SimFiles(SimKernel& kernel) : kernel_(kernel) {
   auto root = std::make_shared<Node>();
   root->folder = true;
   drives_[L'C'] = root;
@@ -72,8 +78,8 @@ SimFiles::SimFiles(SimSystem& system, SimCodePages& codePages) : system_(system)
 
 SimFiles::~SimFiles() = default;
 
-void SimFiles::Fail(DWORD error) { system_.SetLastError(error); }
-void SimFiles::Succeed() { system_.SetLastError(ERROR_SUCCESS); }
+void SimFiles::Fail(DWORD error) { kernel_.SetLastError(error); }
+void SimFiles::Succeed() { kernel_.SetLastError(ERROR_SUCCESS); }
 
 bool SimFiles::Resolve(const wchar_t* path, Resolved* out) {
   if (path == nullptr) {
@@ -180,17 +186,13 @@ std::shared_ptr<SimFiles::Node> SimFiles::MakeFolders(const Resolved& path, size
   return node;
 }
 
-SimFiles::Open* SimFiles::Lookup(HANDLE handle) {
-  auto found = handles_.find(handle);
-  if (found == handles_.end()) {
-    Fail(ERROR_INVALID_HANDLE);
-    return nullptr;
-  }
-  return found->second.get();
+std::shared_ptr<SimFiles::Open> SimFiles::Lookup(HANDLE handle) {
+  return kernel_.LookupAs<Open>(handle, {ObjectKind::File});
 }
 
 bool SimFiles::SharingConflict(const Node* node, DWORD access, DWORD share) const {
-  for (const auto& [handle, open] : handles_) {
+  for (const auto& object : kernel_.OpenObjects(ObjectKind::File)) {
+    const auto* open = static_cast<const Open*>(object.get());
     if (open->node.get() != node) continue;
     if (WantsRead(access) && !(open->share & FILE_SHARE_READ)) return true;
     if (WantsWrite(access) && !(open->share & FILE_SHARE_WRITE)) return true;
@@ -203,7 +205,18 @@ bool SimFiles::SharingConflict(const Node* node, DWORD access, DWORD share) cons
 }
 
 HANDLE SimFiles::CreateFileW(const wchar_t* path, DWORD access, DWORD share, DWORD creation, DWORD flags) {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  auto lock = kernel_.Lock();
+  if (DWORD error = kernel_.Enter("CreateFileW")) {
+    Fail(error);
+    return INVALID_HANDLE_VALUE;
+  }
+  if (path != nullptr && SimKernel::IsDevicePath(path)) {
+    if (creation != OPEN_EXISTING) {
+      Fail(ERROR_INVALID_PARAMETER);
+      return INVALID_HANDLE_VALUE;
+    }
+    return kernel_.OpenDevice(path, access, share, flags);
+  }
   if (creation < CREATE_NEW || creation > TRUNCATE_EXISTING) {
     Fail(ERROR_INVALID_PARAMETER);
     return INVALID_HANDLE_VALUE;
@@ -248,9 +261,7 @@ HANDLE SimFiles::CreateFileW(const wchar_t* path, DWORD access, DWORD share, DWO
     node->readOnly = (flags & FILE_ATTRIBUTE_READONLY) != 0;
     parent->children[Fold(resolved.parts.back())] = node;
   }
-  const HANDLE handle = nextHandle_;
-  nextHandle_ += 4;
-  handles_[handle] = std::make_unique<Open>(Open{node, access, share, 0});
+  const HANDLE handle = kernel_.Insert(std::make_shared<Open>(node, access, share));
   if (existed && (creation == CREATE_ALWAYS || creation == OPEN_ALWAYS)) {
     Fail(ERROR_ALREADY_EXISTS);
   } else {
@@ -261,19 +272,24 @@ HANDLE SimFiles::CreateFileW(const wchar_t* path, DWORD access, DWORD share, DWO
 
 HANDLE SimFiles::CreateFileA(const char* path, DWORD access, DWORD share, DWORD creation, DWORD flags) {
   if (path == nullptr) return CreateFileW(nullptr, access, share, creation, flags);
-  return CreateFileW(codePages_.FromAnsi(path).c_str(), access, share, creation, flags);
+  return CreateFileW(kernel_.FromAnsi(path).c_str(), access, share, creation, flags);
 }
 
 BOOL SimFiles::DeleteFileA(const char* path) {
   if (path == nullptr) return DeleteFileW(nullptr);
-  return DeleteFileW(codePages_.FromAnsi(path).c_str());
+  return DeleteFileW(kernel_.FromAnsi(path).c_str());
 }
 
-BOOL SimFiles::ReadFile(HANDLE file, void* buffer, DWORD toRead, DWORD* read) {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
+BOOL SimFiles::ReadFile(HANDLE file, void* buffer, DWORD toRead, DWORD* read, OVERLAPPED* overlapped) {
+  auto lock = kernel_.Lock();
   if (read != nullptr) *read = 0;
-  Open* open = Lookup(file);
+  if (DWORD error = kernel_.Enter("ReadFile")) return kernel_.Fail(error);
+  if (auto device = kernel_.LookupAs<SimIoObject>(file, {ObjectKind::Device})) {
+    return device->Read(buffer, toRead, read, overlapped);
+  }
+  std::shared_ptr<Open> open = Lookup(file);
   if (open == nullptr) return FALSE;
+  if (overlapped != nullptr) open->position = overlapped->Offset | (std::int64_t{overlapped->OffsetHigh} << 32);
   if (!WantsRead(open->access)) {
     Fail(ERROR_ACCESS_DENIED);
     return FALSE;
@@ -288,15 +304,22 @@ BOOL SimFiles::ReadFile(HANDLE file, void* buffer, DWORD toRead, DWORD* read) {
   }
   if (end > begin) std::memcpy(buffer, node.data.data() + begin, static_cast<size_t>(end - begin));
   open->position = std::max(open->position, end);
-  if (read != nullptr) *read = static_cast<DWORD>(std::max<std::int64_t>(0, end - begin));
+  const DWORD count = static_cast<DWORD>(std::max<std::int64_t>(0, end - begin));
+  if (read != nullptr) *read = count;
+  Completed(overlapped, count);
   return TRUE;
 }
 
-BOOL SimFiles::WriteFile(HANDLE file, const void* buffer, DWORD toWrite, DWORD* written) {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
+BOOL SimFiles::WriteFile(HANDLE file, const void* buffer, DWORD toWrite, DWORD* written, OVERLAPPED* overlapped) {
+  auto lock = kernel_.Lock();
   if (written != nullptr) *written = 0;
-  Open* open = Lookup(file);
+  if (DWORD error = kernel_.Enter("WriteFile")) return kernel_.Fail(error);
+  if (auto device = kernel_.LookupAs<SimIoObject>(file, {ObjectKind::Device})) {
+    return device->Write(buffer, toWrite, written, overlapped);
+  }
+  std::shared_ptr<Open> open = Lookup(file);
   if (open == nullptr) return FALSE;
+  if (overlapped != nullptr) open->position = overlapped->Offset | (std::int64_t{overlapped->OffsetHigh} << 32);
   if (!WantsWrite(open->access)) {
     Fail(ERROR_ACCESS_DENIED);
     return FALSE;
@@ -307,12 +330,13 @@ BOOL SimFiles::WriteFile(HANDLE file, const void* buffer, DWORD toWrite, DWORD* 
   if (toWrite > 0) std::memcpy(&data[at], buffer, toWrite);
   open->position += toWrite;
   if (written != nullptr) *written = toWrite;
+  Completed(overlapped, toWrite);
   return TRUE;
 }
 
 BOOL SimFiles::SetFilePointerEx(HANDLE file, std::int64_t distance, std::int64_t* newPosition, DWORD method) {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
-  Open* open = Lookup(file);
+  auto lock = kernel_.Lock();
+  std::shared_ptr<Open> open = Lookup(file);
   if (open == nullptr) return FALSE;
   std::int64_t base = 0;
   switch (method) {
@@ -332,22 +356,21 @@ BOOL SimFiles::SetFilePointerEx(HANDLE file, std::int64_t distance, std::int64_t
 }
 
 BOOL SimFiles::GetFileSizeEx(HANDLE file, std::int64_t* size) {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
-  Open* open = Lookup(file);
+  auto lock = kernel_.Lock();
+  std::shared_ptr<Open> open = Lookup(file);
   if (open == nullptr) return FALSE;
   *size = static_cast<std::int64_t>(open->node->data.size());
   return TRUE;
 }
 
-BOOL SimFiles::CloseHandle(HANDLE handle) {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
-  if (Lookup(handle) == nullptr) return FALSE;
-  handles_.erase(handle);
-  return TRUE;
+void SimFiles::Completed(OVERLAPPED* overlapped, DWORD count) {
+  if (overlapped == nullptr) return;
+  overlapped->Internal = 0;
+  overlapped->InternalHigh = count;
 }
 
 BOOL SimFiles::CreateDirectoryW(const wchar_t* path) {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  auto lock = kernel_.Lock();
   Resolved resolved;
   if (!Resolve(path, &resolved)) return FALSE;
   if (resolved.parts.empty()) {
@@ -372,7 +395,7 @@ BOOL SimFiles::CreateDirectoryW(const wchar_t* path) {
 }
 
 BOOL SimFiles::RemoveDirectoryW(const wchar_t* path) {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  auto lock = kernel_.Lock();
   Resolved resolved;
   if (!Resolve(path, &resolved)) return FALSE;
   std::shared_ptr<Node> parent;
@@ -406,7 +429,7 @@ BOOL SimFiles::RemoveDirectoryW(const wchar_t* path) {
 }
 
 BOOL SimFiles::DeleteFileW(const wchar_t* path) {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  auto lock = kernel_.Lock();
   Resolved resolved;
   if (!Resolve(path, &resolved)) return FALSE;
   std::shared_ptr<Node> parent;
@@ -427,7 +450,7 @@ BOOL SimFiles::DeleteFileW(const wchar_t* path) {
 }
 
 DWORD SimFiles::GetFileAttributesW(const wchar_t* path) {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  auto lock = kernel_.Lock();
   Resolved resolved;
   if (!Resolve(path, &resolved)) return INVALID_FILE_ATTRIBUTES;
   std::shared_ptr<Node> node = Find(resolved, nullptr);
@@ -439,7 +462,7 @@ DWORD SimFiles::GetFileAttributesW(const wchar_t* path) {
 }
 
 BOOL SimFiles::SetCurrentDirectoryW(const wchar_t* path) {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  auto lock = kernel_.Lock();
   Resolved resolved;
   if (!Resolve(path, &resolved)) return FALSE;
   std::shared_ptr<Node> node = Find(resolved, nullptr);
@@ -458,7 +481,7 @@ BOOL SimFiles::SetCurrentDirectoryW(const wchar_t* path) {
 }
 
 DWORD SimFiles::GetCurrentDirectoryW(DWORD bufferLength, wchar_t* buffer) {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  auto lock = kernel_.Lock();
   const DWORD length = static_cast<DWORD>(currentDirectory_.size());
   if (buffer == nullptr || bufferLength <= length) return length + 1;
   std::copy(currentDirectory_.begin(), currentDirectory_.end(), buffer);
@@ -467,20 +490,20 @@ DWORD SimFiles::GetCurrentDirectoryW(DWORD bufferLength, wchar_t* buffer) {
 }
 
 std::shared_ptr<SimFiles::Node> SimFiles::FindForTest(const std::wstring& path) {
-  const DWORD saved = system_.GetLastError();
+  const DWORD saved = kernel_.LastError();
   Resolved resolved;
   std::shared_ptr<Node> node;
   if (Resolve(path.c_str(), &resolved)) node = Find(resolved, nullptr);
-  system_.SetLastError(saved);
+  kernel_.SetLastError(saved);
   return node;
 }
 
 bool SimFiles::WriteFileBytes(const std::wstring& path, const std::string& bytes) {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
-  const DWORD saved = system_.GetLastError();
+  auto lock = kernel_.Lock();
+  const DWORD saved = kernel_.LastError();
   Resolved resolved;
   const bool valid = Resolve(path.c_str(), &resolved) && !resolved.parts.empty();
-  system_.SetLastError(saved);
+  kernel_.SetLastError(saved);
   if (!valid) return false;
   std::shared_ptr<Node> parent = MakeFolders(resolved, resolved.parts.size() - 1);
   if (!parent) return false;
@@ -492,7 +515,7 @@ bool SimFiles::WriteFileBytes(const std::wstring& path, const std::string& bytes
 }
 
 bool SimFiles::ReadFileBytes(const std::wstring& path, std::string* bytes) {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  auto lock = kernel_.Lock();
   std::shared_ptr<Node> node = FindForTest(path);
   if (!node || node->folder) return false;
   *bytes = node->data;
@@ -500,43 +523,40 @@ bool SimFiles::ReadFileBytes(const std::wstring& path, std::string* bytes) {
 }
 
 bool SimFiles::MakeFolder(const std::wstring& path) {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
-  const DWORD saved = system_.GetLastError();
+  auto lock = kernel_.Lock();
+  const DWORD saved = kernel_.LastError();
   Resolved resolved;
   const bool valid = Resolve(path.c_str(), &resolved);
-  system_.SetLastError(saved);
+  kernel_.SetLastError(saved);
   return valid && MakeFolders(resolved, resolved.parts.size()) != nullptr;
 }
 
 bool SimFiles::Exists(const std::wstring& path) {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  auto lock = kernel_.Lock();
   return FindForTest(path) != nullptr;
 }
 
 bool SimFiles::DenyAccess(const std::wstring& path) {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  auto lock = kernel_.Lock();
   std::shared_ptr<Node> node = FindForTest(path);
   if (node) node->denied = true;
   return node != nullptr;
 }
 
 bool SimFiles::SetReadOnly(const std::wstring& path, bool readOnly) {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  auto lock = kernel_.Lock();
   std::shared_ptr<Node> node = FindForTest(path);
   if (node) node->readOnly = readOnly;
   return node != nullptr;
 }
 
 bool SimFiles::FailReadsAfter(const std::wstring& path, std::int64_t offset) {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  auto lock = kernel_.Lock();
   std::shared_ptr<Node> node = FindForTest(path);
   if (node) node->failReadsAfter = offset;
   return node != nullptr;
 }
 
-size_t SimFiles::OpenHandleCount() {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
-  return handles_.size();
-}
+size_t SimFiles::OpenHandleCount() { return kernel_.OpenHandleCount(ObjectKind::File); }
 
 }  // namespace pf::sim

@@ -12,25 +12,25 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/sync.h"
 
 namespace pf::sim {
 
-class SimSystem;
-class SimCodePages;
+class SimKernel;
 
 class SimFiles : public FileApi {
  public:
-  SimFiles(SimSystem& system, SimCodePages& codePages);
+  explicit SimFiles(SimKernel& kernel);
   ~SimFiles() override;
 
   HANDLE CreateFileW(const wchar_t* path, DWORD access, DWORD share, DWORD creation, DWORD flags) override;
   HANDLE CreateFileA(const char* path, DWORD access, DWORD share, DWORD creation, DWORD flags) override;
   BOOL DeleteFileA(const char* path) override;
-  BOOL ReadFile(HANDLE file, void* buffer, DWORD toRead, DWORD* read) override;
-  BOOL WriteFile(HANDLE file, const void* buffer, DWORD toWrite, DWORD* written) override;
+  // Device handles go to their device object; transfers on files complete at once.
+  BOOL ReadFile(HANDLE file, void* buffer, DWORD toRead, DWORD* read, OVERLAPPED* overlapped) override;
+  BOOL WriteFile(HANDLE file, const void* buffer, DWORD toWrite, DWORD* written, OVERLAPPED* overlapped) override;
   BOOL SetFilePointerEx(HANDLE file, std::int64_t distance, std::int64_t* newPosition, DWORD method) override;
   BOOL GetFileSizeEx(HANDLE file, std::int64_t* size) override;
-  BOOL CloseHandle(HANDLE handle) override;
   BOOL CreateDirectoryW(const wchar_t* path) override;
   BOOL RemoveDirectoryW(const wchar_t* path) override;
   BOOL DeleteFileW(const wchar_t* path) override;
@@ -49,6 +49,7 @@ class SimFiles : public FileApi {
   bool SetReadOnly(const std::wstring& path, bool readOnly = true);
   // A read that would return a byte at or beyond offset fails with ERROR_READ_FAULT.
   bool FailReadsAfter(const std::wstring& path, std::int64_t offset);
+  // Files open now.
   size_t OpenHandleCount();
 
  private:
@@ -64,18 +65,15 @@ class SimFiles : public FileApi {
   std::shared_ptr<Node> Find(const Resolved& path, std::shared_ptr<Node>* parent);
   std::shared_ptr<Node> FindForTest(const std::wstring& path);
   std::shared_ptr<Node> MakeFolders(const Resolved& path, size_t depth);
-  Open* Lookup(HANDLE handle);
+  std::shared_ptr<Open> Lookup(HANDLE handle);
+  static void Completed(OVERLAPPED* overlapped, DWORD count);
   bool SharingConflict(const Node* node, DWORD access, DWORD share) const;
   void Fail(DWORD error);
   void Succeed();
 
-  std::recursive_mutex mutex_;
-  SimSystem& system_;
-  SimCodePages& codePages_;
+  SimKernel& kernel_;
   std::map<wchar_t, std::shared_ptr<Node>> drives_;
   std::wstring currentDirectory_ = L"C:\\";
-  std::map<HANDLE, std::unique_ptr<Open>> handles_;
-  HANDLE nextHandle_ = 0x100;
 };
 
 }  // namespace pf::sim

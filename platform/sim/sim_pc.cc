@@ -4,18 +4,17 @@
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_services.h"
+#include "platform/sim/sim_sync.h"
 #include "platform/sim/sim_system.h"
 
 namespace pf::sim {
 
 SimPc::SimPc()
-    : system_(std::make_unique<SimSystem>()),
-      codePages_(std::make_unique<SimCodePages>(system_.get())),
-      registry_(std::make_unique<SimRegistry>(*codePages_)),
-      files_(std::make_unique<SimFiles>(*system_, *codePages_)),
-      services_(std::make_unique<SimServices>(*system_)) {
-  system_->SetCodePages(codePages_.get());
-}
+    : system_(std::make_unique<SimSystem>(kernel_)),
+      sync_(std::make_unique<SimSync>(kernel_)),
+      registry_(std::make_unique<SimRegistry>(kernel_.codePages())),
+      files_(std::make_unique<SimFiles>(kernel_)),
+      services_(std::make_unique<SimServices>(*system_)) {}
 
 SimPc::~SimPc() = default;
 
@@ -23,9 +22,10 @@ Platform SimPc::platform() {
   Platform platform;
   platform.registry = registry_.get();
   platform.files = files_.get();
-  platform.codePages = codePages_.get();
+  platform.codePages = &kernel_.codePages();
   platform.system = system_.get();
   platform.services = services_.get();
+  platform.sync = sync_.get();
   return platform;
 }
 

@@ -1,9 +1,11 @@
 #include "platform/sim/sim_system.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/sim/sim_codepages.h"
+#include "platform/sim/sim_kernel.h"
 
 namespace pf::sim {
 namespace {
@@ -12,7 +14,26 @@ constexpr DWORD kErrorModNotFound = 126;
 constexpr DWORD kVersionInfoSize = 276;    // OSVERSIONINFOW
 constexpr DWORD kVersionInfoExSize = 284;  // OSVERSIONINFOEXW
 
-thread_local DWORD t_lastError = 0;
+// Windows' own texts (English) for the errors the programs may show.
+const struct {
+  DWORD code;
+  const wchar_t* text;
+} kSystemMessages[] = {
+    {0, L"The operation completed successfully."},
+    {2, L"The system cannot find the file specified."},
+    {3, L"The system cannot find the path specified."},
+    {5, L"Access is denied."},
+    {6, L"The handle is invalid."},
+    {8, L"Not enough memory resources are available to process this command."},
+    {31, L"A device attached to the system is not functioning."},
+    {87, L"The parameter is incorrect."},
+    {122, L"The data area passed to a system call is too small."},
+    {124, L"The system call level is not correct."},
+    {1722, L"The RPC server is unavailable."},
+    {1797, L"The printer driver is unknown."},
+    {1801, L"The printer name is invalid."},
+    {1802, L"The printer already exists."},
+};
 
 // Copies text into a buffer of size units the way GetModuleFileName does:
 // what does not fit is cut to size - 1 units plus NUL and size is returned.
@@ -36,11 +57,11 @@ DWORD CopyTruncated(const std::basic_string<Char>& text, Char* buffer, DWORD siz
 
 }  // namespace
 
-SimSystem::SimSystem(SimCodePages* codePages) : codePages_(codePages) {}
+SimSystem::SimSystem(SimKernel& kernel) : kernel_(kernel) {}
 
-DWORD SimSystem::GetLastError() { return t_lastError; }
+DWORD SimSystem::GetLastError() { return kernel_.LastError(); }
 
-void SimSystem::SetLastError(DWORD error) { t_lastError = error; }
+void SimSystem::SetLastError(DWORD error) { kernel_.SetLastError(error); }
 
 DWORD SimSystem::GetModuleFileNameW(HMODULE module, wchar_t* buffer, DWORD size) {
   if (module != 0) {
@@ -55,13 +76,7 @@ DWORD SimSystem::GetModuleFileNameA(HMODULE module, char* buffer, DWORD size) {
     SetLastError(kErrorModNotFound);
     return 0;
   }
-  std::string narrow;
-  if (codePages_ != nullptr) {
-    narrow = codePages_->ToAnsi(modulePath_);
-  } else {
-    for (wchar_t c : modulePath_) narrow.push_back(c < 0x80 ? static_cast<char>(c) : '?');
-  }
-  return CopyTruncated(narrow, buffer, size, this);
+  return CopyTruncated(kernel_.ToAnsi(modulePath_), buffer, size, this);
 }
 
 void SimSystem::SetVersion(DWORD major, DWORD minor, DWORD build, DWORD platformId) {
@@ -96,46 +111,83 @@ void SimSystem::GetLocalTime(SYSTEMTIME* time) {
   if (time != nullptr) *time = localTime_;
 }
 
-DWORD SimSystem::GetTickCount() {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
-  return tick_;
+DWORD SimSystem::GetTickCount() { return kernel_.TickCount(); }
+
+void SimSystem::Sleep(DWORD milliseconds) {
+  auto lock = kernel_.Lock();
+  kernel_.Enter("Sleep");
+  kernel_.AdvanceClock(milliseconds);
 }
 
-void SimSystem::Sleep(DWORD milliseconds) { AdvanceClock(milliseconds); }
+void SimSystem::SetTickCount(DWORD tick) { kernel_.SetTickCount(tick); }
 
-void SimSystem::Schedule(DWORD atTick, std::function<void()> action) {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
-  const DWORD ahead = atTick - tick_;  // modulo 2^32, like the counter itself
-  events_.push_back(Event{now_ + ahead, nextOrder_++, std::move(action)});
-}
+void SimSystem::Schedule(DWORD atTick, std::function<void()> action) { kernel_.ScheduleAt(atTick, std::move(action)); }
 
-void SimSystem::AdvanceClock(DWORD milliseconds) {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
-  const std::uint64_t target = now_ + milliseconds;
-  for (;;) {
-    auto next = std::min_element(events_.begin(), events_.end(), [](const Event& a, const Event& b) {
-      return a.due != b.due ? a.due < b.due : a.order < b.order;
-    });
-    if (next == events_.end() || next->due > target) break;
-    tick_ += static_cast<DWORD>(next->due - now_);
-    now_ = std::max(now_, next->due);
-    std::function<void()> action = std::move(next->action);
-    events_.erase(next);
-    action();  // may schedule more events or sleep in turn
-  }
-  if (target > now_) {
-    tick_ += static_cast<DWORD>(target - now_);
-    now_ = target;
-  }
-}
+void SimSystem::AdvanceClock(DWORD milliseconds) { kernel_.AdvanceClock(milliseconds); }
 
 int SimSystem::MessageBoxW(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  auto lock = kernel_.Lock();
+  kernel_.Enter("MessageBoxW");
   messageBoxes_.push_back(MessageBoxRecord{owner, text ? text : L"", caption ? caption : L"Error", type});
   if (answers_.empty()) return IDOK;
   const int answer = answers_.front();
   answers_.pop_front();
   return answer;
+}
+
+void* SimSystem::LocalAlloc(UINT flags, std::size_t bytes) {
+  auto lock = kernel_.Lock();
+  if (DWORD error = kernel_.Enter("LocalAlloc")) {
+    kernel_.SetLastError(error);
+    return nullptr;
+  }
+  void* block = (flags & LMEM_ZEROINIT) ? std::calloc(bytes ? bytes : 1, 1) : std::malloc(bytes ? bytes : 1);
+  if (block == nullptr) {
+    kernel_.SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
+  localBlocks_.insert(block);
+  return block;
+}
+
+void* SimSystem::LocalFree(void* block) {
+  auto lock = kernel_.Lock();
+  kernel_.Enter("LocalFree");
+  if (block == nullptr) return nullptr;
+  if (localBlocks_.erase(block) == 0) {
+    kernel_.SetLastError(ERROR_INVALID_HANDLE);
+    return block;
+  }
+  std::free(block);
+  return nullptr;
+}
+
+size_t SimSystem::LocalBlockCount() const { return localBlocks_.size(); }
+
+DWORD SimSystem::FormatMessageW(DWORD flags, const void* source, DWORD messageId, DWORD languageId,
+                                wchar_t* buffer, DWORD size) {
+  auto lock = kernel_.Lock();
+  if (DWORD error = kernel_.Enter("FormatMessageW")) {
+    kernel_.SetLastError(error);
+    return 0;
+  }
+  if (!(flags & FORMAT_MESSAGE_FROM_SYSTEM) || buffer == nullptr) {
+    kernel_.SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  for (const auto& message : kSystemMessages) {
+    if (message.code != messageId) continue;
+    const std::wstring text = std::wstring(message.text) + L"\r\n";
+    if (text.size() + 1 > size) {
+      kernel_.SetLastError(ERROR_INSUFFICIENT_BUFFER);
+      return 0;
+    }
+    std::copy(text.begin(), text.end(), buffer);
+    buffer[text.size()] = L'\0';
+    return static_cast<DWORD>(text.size());
+  }
+  kernel_.SetLastError(317);  // ERROR_MR_MID_NOT_FOUND: no text for this code
+  return 0;
 }
 
 }  // namespace pf::sim

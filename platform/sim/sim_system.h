@@ -1,12 +1,14 @@
 // The simulated process environment: last error, module path, Windows
-// version, a virtual millisecond clock with scheduled events, local time and
-// recorded message boxes answered from a queue.
+// version, the tick counter and Sleep on the kernel's virtual clock, local
+// time, local memory, system message texts and recorded message boxes
+// answered from a queue.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <functional>
-#include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -14,7 +16,7 @@
 
 namespace pf::sim {
 
-class SimCodePages;
+class SimKernel;
 
 struct MessageBoxRecord {
   HWND owner;
@@ -24,10 +26,7 @@ struct MessageBoxRecord {
 
 class SimSystem : public SystemApi {
  public:
-  // codePages converts the module path for GetModuleFileNameA; may be null
-  // until SetCodePages is called (the path is then narrowed byte by byte).
-  explicit SimSystem(SimCodePages* codePages = nullptr);
-  void SetCodePages(SimCodePages* codePages) { codePages_ = codePages; }
+  explicit SimSystem(SimKernel& kernel);
 
   DWORD GetLastError() override;
   void SetLastError(DWORD error) override;
@@ -38,36 +37,33 @@ class SimSystem : public SystemApi {
   DWORD GetTickCount() override;
   void Sleep(DWORD milliseconds) override;
   int MessageBoxW(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) override;
+  void* LocalAlloc(UINT flags, std::size_t bytes) override;
+  void* LocalFree(void* block) override;
+  DWORD FormatMessageW(DWORD flags, const void* source, DWORD messageId, DWORD languageId, wchar_t* buffer,
+                       DWORD size) override;
 
   // Test API.
   void SetModulePath(std::wstring path) { modulePath_ = std::move(path); }
   void SetVersion(DWORD major, DWORD minor, DWORD build, DWORD platformId);
   void SetGetVersionFails(bool fails) { versionFails_ = fails; }
-  void SetTickCount(DWORD tick) { tick_ = tick; }
+  // The kernel's clock, for tests that only hold the system group.
+  void SetTickCount(DWORD tick);
   // Runs action once the clock reaches atTick (compared modulo 2^32 from now).
   void Schedule(DWORD atTick, std::function<void()> action);
   // Moves the clock forward, firing due events in time order.
   void AdvanceClock(DWORD milliseconds);
+  // Blocks of local memory not yet freed.
+  size_t LocalBlockCount() const;
   void SetLocalTime(const SYSTEMTIME& time) { localTime_ = time; }
   void QueueMessageBoxAnswer(int answer) { answers_.push_back(answer); }
   const std::vector<MessageBoxRecord>& messageBoxes() const { return messageBoxes_; }
 
  private:
-  struct Event {
-    std::uint64_t due;  // absolute virtual time
-    std::uint64_t order;
-    std::function<void()> action;
-  };
-
-  std::recursive_mutex mutex_;
-  SimCodePages* codePages_;
+  SimKernel& kernel_;
   std::wstring modulePath_ = L"C:\\TQPrinterSetup\\setup.exe";
   DWORD major_ = 6, minor_ = 1, build_ = 7601, platformId_ = VER_PLATFORM_WIN32_NT;
   bool versionFails_ = false;
-  DWORD tick_ = 0;
-  std::uint64_t now_ = 0;  // virtual time that never wraps
-  std::uint64_t nextOrder_ = 0;
-  std::vector<Event> events_;
+  std::set<void*> localBlocks_;
   SYSTEMTIME localTime_{2026, 1, 4, 1, 9, 0, 0, 0};
   std::deque<int> answers_;
   std::vector<MessageBoxRecord> messageBoxes_;

@@ -19,15 +19,16 @@ class Win32Files : public FileApi {
     return P(::CreateFileA(p, a, s, nullptr, c, f, nullptr));
   }
   pf::BOOL DeleteFileA(const char* p) override { return ::DeleteFileA(p); }
-  pf::BOOL ReadFile(pf::HANDLE h, void* b, pf::DWORD n, pf::DWORD* r) override {
+  // The seam's OVERLAPPED has Windows' layout (checked in constants_check.cc).
+  pf::BOOL ReadFile(pf::HANDLE h, void* b, pf::DWORD n, pf::DWORD* r, pf::OVERLAPPED* o) override {
     ::DWORD done = 0;
-    const ::BOOL ok = ::ReadFile(H(h), b, n, &done, nullptr);
+    const ::BOOL ok = ::ReadFile(H(h), b, n, &done, reinterpret_cast<::OVERLAPPED*>(o));
     if (r != nullptr) *r = done;
     return ok;
   }
-  pf::BOOL WriteFile(pf::HANDLE h, const void* b, pf::DWORD n, pf::DWORD* w) override {
+  pf::BOOL WriteFile(pf::HANDLE h, const void* b, pf::DWORD n, pf::DWORD* w, pf::OVERLAPPED* o) override {
     ::DWORD done = 0;
-    const ::BOOL ok = ::WriteFile(H(h), b, n, &done, nullptr);
+    const ::BOOL ok = ::WriteFile(H(h), b, n, &done, reinterpret_cast<::OVERLAPPED*>(o));
     if (w != nullptr) *w = done;
     return ok;
   }
@@ -44,7 +45,6 @@ class Win32Files : public FileApi {
     if (ok) *s = size.QuadPart;
     return ok;
   }
-  pf::BOOL CloseHandle(pf::HANDLE h) override { return ::CloseHandle(H(h)); }
   pf::BOOL CreateDirectoryW(const wchar_t* p) override { return ::CreateDirectoryW(p, nullptr); }
   pf::BOOL RemoveDirectoryW(const wchar_t* p) override { return ::RemoveDirectoryW(p); }
   pf::BOOL DeleteFileW(const wchar_t* p) override { return ::DeleteFileW(p); }

@@ -3,14 +3,23 @@
 #include "platform/win32/win32_files.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_services.h"
+#include "platform/win32/win32_sync.h"
 #include "platform/win32/win32_system.h"
 
 namespace pf {
 
 // The Windows programs run on the real system.
 Platform& DefaultPlatform() {
-  static Platform platform{&win32::RegistryGroup(), &win32::FilesGroup(), &win32::CodePagesGroup(), &win32::SystemGroup(),
-                           &win32::ServicesGroup()};
+  static Platform platform = [] {
+    Platform real;
+    real.registry = &win32::RegistryGroup();
+    real.files = &win32::FilesGroup();
+    real.codePages = &win32::CodePagesGroup();
+    real.system = &win32::SystemGroup();
+    real.services = &win32::ServicesGroup();
+    real.sync = &win32::SyncGroup();
+    return real;
+  }();
   return platform;
 }
 

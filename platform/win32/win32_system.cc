@@ -26,6 +26,11 @@ class Win32System : public SystemApi {
   int MessageBoxW(pf::HWND o, const wchar_t* t, const wchar_t* c, pf::UINT y) override {
     return ::MessageBoxW(reinterpret_cast<::HWND>(o), t, c, y);
   }
+  void* LocalAlloc(pf::UINT f, std::size_t n) override { return ::LocalAlloc(f, n); }
+  void* LocalFree(void* b) override { return ::LocalFree(b); }
+  pf::DWORD FormatMessageW(pf::DWORD f, const void* s, pf::DWORD id, pf::DWORD l, wchar_t* b, pf::DWORD n) override {
+    return ::FormatMessageW(f, s, id, l, b, n, nullptr);
+  }
 };
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/sim/sim_kernel.h"
 #include "platform/sim/sim_services.h"
 #include "platform/sim/sim_system.h"
 
@@ -66,7 +67,8 @@ class SimServiceManagerTest : public ::testing::Test {
                                     SERVICE_ERROR_NORMAL, path, nullptr, nullptr, nullptr, nullptr, nullptr);
   }
 
-  SimSystem system_;
+  pf::sim::SimKernel kernel_;
+  SimSystem system_{kernel_};
   SimServices services_;
   SC_HANDLE manager_ = 0;
 };

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/sim/sim_system.h"
+#include "platform/sim/sim_kernel.h"
 
 namespace pf::sim {
 namespace {
@@ -15,8 +15,8 @@ std::wstring Decode(SimCodePages& pages, UINT codePage, const std::string& bytes
 }
 
 TEST(SimCodePagesTest, InputLocaleMapsBackToItsCodePage) {
-  SimSystem system;
-  SimCodePages pages(&system);
+  SimKernel kernel;
+  SimCodePages pages(&kernel);
   for (UINT cp : {936u, 950u, 932u, 949u, 1252u, 1251u, 20127u}) {
     pages.SetInputLocaleAnsiCodePage(cp);
     wchar_t text[10];

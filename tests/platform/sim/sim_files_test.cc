@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/sim/sim_codepages.h"
+#include "platform/sim/sim_kernel.h"
+#include "platform/sim/sim_sync.h"
 #include "platform/sim/sim_system.h"
 
 namespace pf::sim {
@@ -10,9 +11,10 @@ namespace {
 
 class SimFilesTest : public ::testing::Test {
  protected:
-  SimSystem system_;
-  SimCodePages pages_{&system_};
-  SimFiles files_{system_, pages_};
+  SimKernel kernel_;
+  SimSystem system_{kernel_};
+  SimFiles files_{kernel_};
+  SimSync sync_{kernel_};
 };
 
 TEST_F(SimFilesTest, PathsIgnoreCaseSlashesDotsAndFollowTheCurrentDirectory) {
@@ -37,11 +39,11 @@ TEST_F(SimFilesTest, InjectedFaults) {
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
   char buffer[64];
   DWORD read = 0;
-  EXPECT_EQ(files_.ReadFile(h, buffer, 40, &read), TRUE);
+  EXPECT_EQ(files_.ReadFile(h, buffer, 40, &read, nullptr), TRUE);
   EXPECT_EQ(read, 40u);
-  EXPECT_EQ(files_.ReadFile(h, buffer, 40, &read), FALSE);
+  EXPECT_EQ(files_.ReadFile(h, buffer, 40, &read, nullptr), FALSE);
   EXPECT_EQ(system_.GetLastError(), static_cast<DWORD>(ERROR_READ_FAULT));
-  EXPECT_TRUE(files_.CloseHandle(h));
+  EXPECT_TRUE(sync_.CloseHandle(h));
 
   ASSERT_TRUE(files_.DenyAccess(L"C:\\f.bin"));
   EXPECT_EQ(files_.CreateFileW(L"C:\\f.bin", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, 0), INVALID_HANDLE_VALUE);
@@ -64,16 +66,16 @@ TEST_F(SimFilesTest, HundredMegabyteFileReadsBackWhole) {
   EXPECT_EQ(size, static_cast<std::int64_t>(big.size()));
   std::string back(big.size(), '\0');
   DWORD read = 0;
-  ASSERT_TRUE(files_.ReadFile(h, &back[0], static_cast<DWORD>(back.size()), &read));
+  ASSERT_TRUE(files_.ReadFile(h, &back[0], static_cast<DWORD>(back.size()), &read, nullptr));
   EXPECT_EQ(read, big.size());
   EXPECT_TRUE(back == big);
-  files_.CloseHandle(h);
+  sync_.CloseHandle(h);
 }
 
 TEST_F(SimFilesTest, AnsiFormsConvertThroughTheAnsiCodePage) {
   HANDLE h = files_.CreateFileA("C:\\\xD6\xD0.txt", GENERIC_WRITE, 0, CREATE_NEW, 0);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
-  files_.CloseHandle(h);
+  sync_.CloseHandle(h);
   EXPECT_TRUE(files_.Exists(std::wstring(L"C:\\") + wchar_t(0x4E2D) + L".txt"));
   EXPECT_TRUE(files_.DeleteFileA("C:\\\xD6\xD0.txt"));
 }

@@ -1,5 +1,7 @@
 #include "platform/sim/sim_system.h"
 
+#include "platform/sim/sim_kernel.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -8,7 +10,8 @@ namespace pf::sim {
 namespace {
 
 TEST(SimSystemTest, ScheduledEventsFireInOrderAtTheirTickDuringSleep) {
-  SimSystem system;
+  SimKernel kernel;
+  SimSystem system(kernel);
   system.SetTickCount(1000);
   std::vector<DWORD> fired;
   system.Schedule(1500, [&] { fired.push_back(system.GetTickCount()); });
@@ -22,7 +25,8 @@ TEST(SimSystemTest, ScheduledEventsFireInOrderAtTheirTickDuringSleep) {
 }
 
 TEST(SimSystemTest, TickCounterWrapsAndEventsAcrossTheWrapStillFire) {
-  SimSystem system;
+  SimKernel kernel;
+  SimSystem system(kernel);
   system.SetTickCount(0xFFFFFF00u);
   bool fired = false;
   system.Schedule(0x10, [&] { fired = true; });
@@ -34,7 +38,8 @@ TEST(SimSystemTest, TickCounterWrapsAndEventsAcrossTheWrapStillFire) {
 }
 
 TEST(SimSystemTest, VersionAndModulePath) {
-  SimSystem system;
+  SimKernel kernel;
+  SimSystem system(kernel);
   OSVERSIONINFOW info{};
   info.dwOSVersionInfoSize = 200;
   EXPECT_EQ(system.GetVersionExW(&info), FALSE);
@@ -58,7 +63,8 @@ TEST(SimSystemTest, VersionAndModulePath) {
 }
 
 TEST(SimSystemTest, MessageBoxesAreRecordedAndAnsweredFromTheQueue) {
-  SimSystem system;
+  SimKernel kernel;
+  SimSystem system(kernel);
   system.QueueMessageBoxAnswer(IDNO);
   EXPECT_EQ(system.MessageBoxW(7, L"Remove?", L"Setup", MB_YESNO | MB_ICONQUESTION), IDNO);
   EXPECT_EQ(system.MessageBoxW(0, L"Done", L"Setup", MB_OK), IDOK);

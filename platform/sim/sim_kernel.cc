@@ -1,0 +1,255 @@
+#include "platform/sim/sim_kernel.h"
+
+#include <algorithm>
+#include <cwctype>
+
+#include "platform/sim/sim_codepages.h"
+
+namespace pf::sim {
+namespace {
+
+thread_local DWORD t_lastError = 0;
+
+std::wstring Upper(const std::wstring& text) {
+  std::wstring upper = text;
+  for (wchar_t& c : upper) c = static_cast<wchar_t>(std::towupper(c));
+  return upper;
+}
+
+// The file name part of a path: what follows its last backslash or slash.
+std::wstring FileNameOf(const std::wstring& path) {
+  const size_t slash = path.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
+bool KindAllowed(ObjectKind kind, std::initializer_list<ObjectKind> kinds) {
+  return kinds.size() == 0 || std::find(kinds.begin(), kinds.end(), kind) != kinds.end();
+}
+
+}  // namespace
+
+SimKernel::SimKernel() : codePages_(std::make_unique<SimCodePages>(this)) {}
+
+SimKernel::~SimKernel() = default;
+
+DWORD SimKernel::LastError() const { return t_lastError; }
+
+void SimKernel::SetLastError(DWORD error) { t_lastError = error; }
+
+BOOL SimKernel::Fail(DWORD error) {
+  t_lastError = error;
+  return FALSE;
+}
+
+std::wstring SimKernel::FromAnsi(const std::string& text) { return codePages_->FromAnsi(text); }
+
+std::string SimKernel::ToAnsi(const std::wstring& text) { return codePages_->ToAnsi(text); }
+
+// --- Handles ---
+
+HANDLE SimKernel::Insert(std::shared_ptr<KernelObject> object) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  const HANDLE handle = nextHandle_;
+  nextHandle_ += 4;
+  handles_[handle] = std::move(object);
+  return handle;
+}
+
+std::shared_ptr<KernelObject> SimKernel::Lookup(HANDLE handle, std::initializer_list<ObjectKind> kinds) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  auto found = handles_.find(handle);
+  if (found == handles_.end() || !KindAllowed(found->second->kind(), kinds)) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return nullptr;
+  }
+  return found->second;
+}
+
+BOOL SimKernel::Close(HANDLE handle, std::initializer_list<ObjectKind> kinds) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  auto found = handles_.find(handle);
+  if (found == handles_.end() || !KindAllowed(found->second->kind(), kinds)) return Fail(ERROR_INVALID_HANDLE);
+  std::shared_ptr<KernelObject> object = std::move(found->second);
+  handles_.erase(found);
+  object->OnHandleClosed();
+  return TRUE;
+}
+
+std::vector<std::shared_ptr<KernelObject>> SimKernel::OpenObjects(ObjectKind kind) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  std::vector<std::shared_ptr<KernelObject>> objects;
+  for (const auto& [handle, object] : handles_) {
+    if (object->kind() == kind) objects.push_back(object);
+  }
+  return objects;
+}
+
+size_t SimKernel::OpenHandleCount() const {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  return handles_.size();
+}
+
+size_t SimKernel::OpenHandleCount(ObjectKind kind) const {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  return static_cast<size_t>(std::count_if(handles_.begin(), handles_.end(),
+                                           [kind](const auto& entry) { return entry.second->kind() == kind; }));
+}
+
+// --- Clock ---
+
+DWORD SimKernel::TickCount() const {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  return tick_;
+}
+
+void SimKernel::SetTickCount(DWORD tick) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  tick_ = tick;
+}
+
+std::uint64_t SimKernel::Now() const {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  return now_;
+}
+
+void SimKernel::ScheduleIn(DWORD delay, std::function<void()> action) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  events_.push_back(Event{now_ + delay, nextOrder_++, std::move(action)});
+}
+
+void SimKernel::ScheduleAt(DWORD atTick, std::function<void()> action) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  ScheduleIn(atTick - tick_, std::move(action));  // modulo 2^32, like the counter itself
+}
+
+bool SimKernel::AdvanceToNextEvent(std::uint64_t limit) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  auto next = std::min_element(events_.begin(), events_.end(), [](const Event& a, const Event& b) {
+    return a.due != b.due ? a.due < b.due : a.order < b.order;
+  });
+  if (next == events_.end() || next->due > limit) return false;
+  if (next->due > now_) {
+    tick_ += static_cast<DWORD>(next->due - now_);
+    now_ = next->due;
+  }
+  std::function<void()> action = std::move(next->action);
+  events_.erase(next);
+  action();  // may schedule more events or sleep in turn
+  return true;
+}
+
+void SimKernel::AdvanceClock(DWORD milliseconds) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  const std::uint64_t target = now_ + milliseconds;
+  while (AdvanceToNextEvent(target)) {
+  }
+  if (target > now_) {
+    tick_ += static_cast<DWORD>(target - now_);
+    now_ = target;
+  }
+}
+
+bool SimKernel::HasPendingEvents() const {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  return !events_.empty();
+}
+
+// --- Faults and the call record ---
+
+void SimKernel::FailCall(const std::string& call, DWORD error, long occurrence) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  faults_.push_back(Fault{call, error, occurrence});
+}
+
+void SimKernel::ClearFaults() {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  faults_.clear();
+  callCounts_.clear();
+}
+
+DWORD SimKernel::Enter(const char* call) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  calls_.emplace_back(call);
+  const long occurrence = callCounts_[call]++;
+  for (const Fault& fault : faults_) {
+    if (fault.call == call && (fault.occurrence < 0 || fault.occurrence == occurrence)) return fault.error;
+  }
+  return 0;
+}
+
+std::vector<std::string> SimKernel::Calls() const {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  return calls_;
+}
+
+void SimKernel::ClearCalls() {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  calls_.clear();
+}
+
+// --- Programs ---
+
+void SimKernel::RegisterProgram(const std::wstring& imagePathOrName, SimProgram program) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  programs_.emplace_back(Upper(imagePathOrName), std::move(program));
+}
+
+const SimProgram* SimKernel::FindProgram(const std::wstring& imagePath) const {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  const std::wstring path = Upper(imagePath);
+  const std::wstring name = FileNameOf(path);
+  // A full path registered for the program wins over a bare name; the latest
+  // registration of either kind wins over earlier ones.
+  for (auto it = programs_.rbegin(); it != programs_.rend(); ++it) {
+    if (it->first == path) return &it->second;
+  }
+  for (auto it = programs_.rbegin(); it != programs_.rend(); ++it) {
+    if (it->first.find_first_of(L"\\/") == std::wstring::npos && it->first == name) return &it->second;
+  }
+  return nullptr;
+}
+
+// --- Devices ---
+
+void SimKernel::AddDevice(const std::wstring& devicePath, std::shared_ptr<SimDevice> device) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  devices_[Upper(devicePath)] = std::move(device);
+}
+
+void SimKernel::RemoveDevice(const std::wstring& devicePath) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  devices_.erase(Upper(devicePath));
+}
+
+bool SimKernel::IsDevicePath(const std::wstring& path) {
+  return path.size() >= 4 && path[0] == L'\\' && path[1] == L'\\' && (path[2] == L'?' || path[2] == L'.') &&
+         path[3] == L'\\';
+}
+
+HANDLE SimKernel::OpenDevice(const std::wstring& path, DWORD access, DWORD share, DWORD flags) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  const std::wstring upper = Upper(path);
+  for (const auto& [devicePath, device] : devices_) {
+    std::wstring rest;
+    if (upper == devicePath) {
+      rest.clear();
+    } else if (upper.size() > devicePath.size() && upper.compare(0, devicePath.size(), devicePath) == 0 &&
+               upper[devicePath.size()] == L'\\') {
+      rest = path.substr(devicePath.size() + 1);
+    } else {
+      continue;
+    }
+    DWORD error = ERROR_FILE_NOT_FOUND;
+    std::shared_ptr<SimIoObject> object = device->Open(rest, access, share, flags, &error);
+    if (!object) {
+      SetLastError(error);
+      return INVALID_HANDLE_VALUE;
+    }
+    SetLastError(ERROR_SUCCESS);
+    return Insert(std::move(object));
+  }
+  SetLastError(ERROR_FILE_NOT_FOUND);
+  return INVALID_HANDLE_VALUE;
+}
+
+}  // namespace pf::sim

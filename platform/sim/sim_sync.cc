@@ -1,0 +1,132 @@
+#include "platform/sim/sim_sync.h"
+
+#include <limits>
+
+namespace pf::sim {
+namespace {
+
+class SimEvent : public KernelObject {
+ public:
+  SimEvent(bool manualReset, bool signalled) : manualReset_(manualReset), signalled_(signalled) {}
+  ObjectKind kind() const override { return ObjectKind::Event; }
+  bool IsWaitable() const override { return true; }
+  bool IsSignaled() const override { return signalled_; }
+  void OnWaitSatisfied() override {
+    if (!manualReset_) signalled_ = false;
+  }
+  void Set(bool signalled) { signalled_ = signalled; }
+
+ private:
+  bool manualReset_;
+  bool signalled_;
+};
+
+// The kinds CloseHandle closes; the others have closers of their own
+// (RegCloseKey, ClosePrinter, CloseServiceHandle, SetupDiDestroyDeviceInfoList).
+constexpr std::initializer_list<ObjectKind> kKernelKinds = {ObjectKind::File, ObjectKind::Device, ObjectKind::Event,
+                                                            ObjectKind::Process};
+
+}  // namespace
+
+BOOL SimSync::CloseHandle(HANDLE handle) {
+  auto lock = kernel_.Lock();
+  if (DWORD error = kernel_.Enter("CloseHandle")) return kernel_.Fail(error);
+  return kernel_.Close(handle, kKernelKinds);
+}
+
+HANDLE SimSync::CreateEventW(const void* security, BOOL manualReset, BOOL initialState, const wchar_t* name) {
+  auto lock = kernel_.Lock();
+  if (DWORD error = kernel_.Enter("CreateEventW")) {
+    kernel_.SetLastError(error);
+    return 0;
+  }
+  if (security != nullptr || name != nullptr) {
+    kernel_.SetLastError(ERROR_NOT_SUPPORTED);
+    return 0;
+  }
+  kernel_.SetLastError(ERROR_SUCCESS);
+  return kernel_.Insert(std::make_shared<SimEvent>(manualReset != FALSE, initialState != FALSE));
+}
+
+BOOL SimSync::SetEvent(HANDLE event) {
+  auto lock = kernel_.Lock();
+  if (DWORD error = kernel_.Enter("SetEvent")) return kernel_.Fail(error);
+  auto object = kernel_.LookupAs<SimEvent>(event, {ObjectKind::Event});
+  if (!object) return FALSE;
+  object->Set(true);
+  return TRUE;
+}
+
+BOOL SimSync::ResetEvent(HANDLE event) {
+  auto lock = kernel_.Lock();
+  if (DWORD error = kernel_.Enter("ResetEvent")) return kernel_.Fail(error);
+  auto object = kernel_.LookupAs<SimEvent>(event, {ObjectKind::Event});
+  if (!object) return FALSE;
+  object->Set(false);
+  return TRUE;
+}
+
+DWORD SimSync::WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
+  auto lock = kernel_.Lock();
+  if (DWORD error = kernel_.Enter("WaitForSingleObject")) {
+    kernel_.SetLastError(error);
+    return WAIT_FAILED;
+  }
+  std::shared_ptr<KernelObject> object = kernel_.Lookup(handle);
+  if (!object) return WAIT_FAILED;
+  if (!object->IsWaitable()) {
+    kernel_.SetLastError(ERROR_INVALID_HANDLE);
+    return WAIT_FAILED;
+  }
+  const bool forever = milliseconds == INFINITE;
+  const std::uint64_t deadline =
+      forever ? std::numeric_limits<std::uint64_t>::max() : kernel_.Now() + milliseconds;
+  for (;;) {
+    if (object->IsSignaled()) {
+      object->OnWaitSatisfied();
+      return WAIT_OBJECT_0;
+    }
+    if (kernel_.AdvanceToNextEvent(deadline)) continue;
+    if (forever) {
+      kernel_.SetLastError(ERROR_POSSIBLE_DEADLOCK);
+      return WAIT_FAILED;
+    }
+    kernel_.AdvanceClock(static_cast<DWORD>(deadline - kernel_.Now()));
+    if (object->IsSignaled()) continue;  // an event at the deadline itself
+    return WAIT_TIMEOUT;
+  }
+}
+
+BOOL SimSync::GetOverlappedResult(HANDLE file, OVERLAPPED* overlapped, DWORD* transferred, BOOL wait) {
+  auto lock = kernel_.Lock();
+  if (DWORD error = kernel_.Enter("GetOverlappedResult")) return kernel_.Fail(error);
+  std::shared_ptr<KernelObject> object = kernel_.Lookup(file, {ObjectKind::File, ObjectKind::Device});
+  if (!object || overlapped == nullptr) return object ? kernel_.Fail(ERROR_INVALID_PARAMETER) : FALSE;
+  if (auto io = std::dynamic_pointer_cast<SimIoObject>(object)) return io->GetOverlappedResult(overlapped, transferred, wait);
+  // Transfers on plain files complete at once; the record holds the outcome.
+  if (transferred != nullptr) *transferred = static_cast<DWORD>(overlapped->InternalHigh);
+  if (overlapped->Internal != 0) return kernel_.Fail(static_cast<DWORD>(overlapped->Internal));
+  return TRUE;
+}
+
+BOOL SimSync::CancelIo(HANDLE file) {
+  auto lock = kernel_.Lock();
+  if (DWORD error = kernel_.Enter("CancelIo")) return kernel_.Fail(error);
+  std::shared_ptr<KernelObject> object = kernel_.Lookup(file, {ObjectKind::File, ObjectKind::Device});
+  if (!object) return FALSE;
+  if (auto io = std::dynamic_pointer_cast<SimIoObject>(object)) return io->CancelIo();
+  return TRUE;  // nothing is ever pending on a plain file
+}
+
+BOOL SimSync::DeviceIoControl(HANDLE device, DWORD code, void* in, DWORD inSize, void* out, DWORD outSize,
+                              DWORD* returned, OVERLAPPED* overlapped) {
+  auto lock = kernel_.Lock();
+  if (DWORD error = kernel_.Enter("DeviceIoControl")) return kernel_.Fail(error);
+  auto io = kernel_.LookupAs<SimIoObject>(device, {ObjectKind::Device});
+  if (!io) {
+    return kernel_.Lookup(device, {ObjectKind::File}) ? kernel_.Fail(ERROR_INVALID_FUNCTION) : FALSE;
+  }
+  return io->DeviceIoControl(code, in, inSize, out, outSize, returned, overlapped);
+}
+
+}  // namespace pf::sim
