@@ -1,17 +1,11 @@
 #include "platform/sim/sim_registry.h"
 
-#include <cwctype>
-
+#include "common/text/case_fold.h"
+#include "common/text/utf.h"
 #include "platform/sim/reg_file.h"
 
 namespace pf::sim {
 namespace {
-
-std::wstring Upper(const std::wstring& text) {
-  std::wstring out(text);
-  for (auto& c : out) c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
-  return out;
-}
 
 std::vector<std::wstring> SplitPath(const std::wstring& path) {
   std::vector<std::wstring> parts;
@@ -90,7 +84,7 @@ LONG SimRegistry::Resolve(HKEY key, Handle* handle) {
 std::shared_ptr<SimRegistry::Node> SimRegistry::Find(const std::shared_ptr<Node>& from, const std::wstring& path) {
   std::shared_ptr<Node> node = from;
   for (const auto& part : SplitPath(path)) {
-    auto it = node->subkeys.find(Upper(part));
+    auto it = node->subkeys.find(text::Upper(part));
     if (it == node->subkeys.end()) return nullptr;
     node = it->second;
   }
@@ -102,7 +96,7 @@ std::shared_ptr<SimRegistry::Node> SimRegistry::FindOrCreate(const std::shared_p
   *created = false;
   std::shared_ptr<Node> node = from;
   for (const auto& part : SplitPath(path)) {
-    auto& slot = node->subkeys[Upper(part)];
+    auto& slot = node->subkeys[text::Upper(part)];
     if (!slot) {
       slot = std::make_shared<Node>();
       slot->name = part;
@@ -118,7 +112,7 @@ std::wstring SimRegistry::FullPath(const Node* node, const std::wstring& below) 
   std::wstring path;
   for (const Node* n = node; n; n = n->parent) path = n->name + (path.empty() ? L"" : L"\\") + path;
   for (const auto& part : SplitPath(below)) path += L"\\" + part;
-  return Upper(path);
+  return text::Upper(path);
 }
 
 std::wstring SimRegistry::FullPath(HKEY root, const std::wstring& path) {
@@ -139,9 +133,9 @@ HKEY SimRegistry::NewHandle(const std::shared_ptr<Node>& node, DWORD access) {
 }
 
 SimRegistry::Value* SimRegistry::FindValue(Node* node, const std::wstring& name) {
-  std::wstring wanted = Upper(name);
+  std::wstring wanted = text::Upper(name);
   for (auto& value : node->values) {
-    if (Upper(value.name) == wanted) return &value;
+    if (text::Upper(value.name) == wanted) return &value;
   }
   return nullptr;
 }
@@ -227,9 +221,9 @@ LONG SimRegistry::RegDeleteValueW(HKEY key, const wchar_t* name) {
   LONG rc = ResolveForWrite(key, &handle);
   if (rc != ERROR_SUCCESS) return rc;
   auto& values = handle.node->values;
-  std::wstring wanted = Upper(Name(name));
+  std::wstring wanted = text::Upper(Name(name));
   for (auto it = values.begin(); it != values.end(); ++it) {
-    if (Upper(it->name) == wanted) {
+    if (text::Upper(it->name) == wanted) {
       values.erase(it);
       return ERROR_SUCCESS;
     }
@@ -248,7 +242,7 @@ LONG SimRegistry::RegDeleteKeyW(HKEY key, const wchar_t* subKey) {
   if (!node->subkeys.empty()) return ERROR_ACCESS_DENIED;
   Node* owner = node->parent;
   MarkDeleted(node.get());
-  owner->subkeys.erase(Upper(node->name));
+  owner->subkeys.erase(text::Upper(node->name));
   return ERROR_SUCCESS;
 }
 
@@ -325,7 +319,7 @@ LONG SimRegistry::RegQueryValueExA(HKEY key, const char* name, DWORD* type, BYTE
   if (rc != ERROR_SUCCESS) return rc;
   if (type) *type = value->type;
   if (!IsStringType(value->type)) return CopyOut(value->bytes, data, size);
-  std::wstring units = BytesToUnits(value->bytes);
+  std::wstring units = text::FromUtf16LeBytes(value->bytes);
   return CopyOut(Narrow(units.data(), static_cast<int>(units.size())), data, size);
 }
 
@@ -334,7 +328,7 @@ LONG SimRegistry::RegSetValueExA(HKEY key, const char* name, DWORD type, const B
   const wchar_t* namePtr = name ? wideName.c_str() : nullptr;
   if (!IsStringType(type) || !data) return RegSetValueExW(key, namePtr, type, data, size);
   std::wstring units = Widen(reinterpret_cast<const char*>(data), static_cast<int>(size));
-  std::string bytes = UnitsToBytes(units);
+  std::string bytes = text::Utf16LeBytes(units);
   return RegSetValueExW(key, namePtr, type, reinterpret_cast<const BYTE*>(bytes.data()),
                         static_cast<DWORD>(bytes.size()));
 }
@@ -391,11 +385,11 @@ void SimRegistry::SetValue(HKEY root, const std::wstring& path, const std::wstri
 }
 
 void SimRegistry::SetString(HKEY root, const std::wstring& path, const std::wstring& name, const std::wstring& value) {
-  SetValue(root, path, name, REG_SZ, UnitsToBytes(value + L'\0'));
+  SetValue(root, path, name, REG_SZ, text::Utf16LeBytesWithNul(value));
 }
 void SimRegistry::SetExpandString(HKEY root, const std::wstring& path, const std::wstring& name,
                                   const std::wstring& value) {
-  SetValue(root, path, name, REG_EXPAND_SZ, UnitsToBytes(value + L'\0'));
+  SetValue(root, path, name, REG_EXPAND_SZ, text::Utf16LeBytesWithNul(value));
 }
 void SimRegistry::SetDword(HKEY root, const std::wstring& path, const std::wstring& name, DWORD value) {
   std::string bytes(4, '\0');
@@ -407,7 +401,7 @@ void SimRegistry::SetMultiString(HKEY root, const std::wstring& path, const std:
   std::wstring units;
   for (const auto& s : strings) units += s + L'\0';
   units += L'\0';
-  SetValue(root, path, name, REG_MULTI_SZ, UnitsToBytes(units));
+  SetValue(root, path, name, REG_MULTI_SZ, text::Utf16LeBytes(units));
 }
 void SimRegistry::SetBinary(HKEY root, const std::wstring& path, const std::wstring& name, const std::string& bytes) {
   SetValue(root, path, name, REG_BINARY, bytes);
@@ -422,16 +416,16 @@ bool SimRegistry::DeleteTree(HKEY root, const std::wstring& path) {
   if (!node || !node->parent) return false;
   Node* owner = node->parent;
   MarkDeleted(node.get());
-  owner->subkeys.erase(Upper(node->name));
+  owner->subkeys.erase(text::Upper(node->name));
   return true;
 }
 
 bool SimRegistry::DeleteValue(HKEY root, const std::wstring& path, const std::wstring& name) {
   auto node = Find(RootNode(root), path);
   if (!node) return false;
-  std::wstring wanted = Upper(name);
+  std::wstring wanted = text::Upper(name);
   for (auto it = node->values.begin(); it != node->values.end(); ++it) {
-    if (Upper(it->name) == wanted) {
+    if (text::Upper(it->name) == wanted) {
       node->values.erase(it);
       return true;
     }
@@ -454,7 +448,7 @@ bool SimRegistry::GetString(HKEY root, const std::wstring& path, const std::wstr
   DWORD type = REG_NONE;
   std::string bytes;
   if (!GetValue(root, path, name, &type, &bytes) || (type != REG_SZ && type != REG_EXPAND_SZ)) return false;
-  std::wstring units = BytesToUnits(bytes);
+  std::wstring units = text::FromUtf16LeBytes(bytes);
   *value = units.substr(0, units.find(L'\0'));
   return true;
 }
@@ -476,7 +470,7 @@ bool SimRegistry::GetMultiString(HKEY root, const std::wstring& path, const std:
   if (!GetValue(root, path, name, &type, &bytes) || type != REG_MULTI_SZ) return false;
   strings->clear();
   std::wstring current;
-  for (wchar_t c : BytesToUnits(bytes)) {
+  for (wchar_t c : text::FromUtf16LeBytes(bytes)) {
     if (c != L'\0') {
       current += c;
     } else if (current.empty()) {

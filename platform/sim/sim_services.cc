@@ -1,8 +1,8 @@
 #include "platform/sim/sim_services.h"
 
 #include <chrono>
-#include <cwctype>
 
+#include "common/text/case_fold.h"
 #include "platform/sim/sim_system.h"
 
 namespace pf::sim {
@@ -14,12 +14,6 @@ constexpr LONG kErrorInvalidData = 13;
 constexpr LONG kErrorServiceProcessAborted = 1067;
 constexpr LONG kErrorDatabaseDoesNotExist = 1065;
 constexpr auto kStartTimeout = std::chrono::seconds(30);
-
-std::wstring Upper(const std::wstring& text) {
-  std::wstring upper = text;
-  for (wchar_t& c : upper) c = static_cast<wchar_t>(std::towupper(c));
-  return upper;
-}
 
 // Service names and paths are ASCII in practice; bytes map to the first 256
 // code points and back.
@@ -119,12 +113,12 @@ BOOL SimServices::Fail(DWORD error) {
 }
 
 SimServices::Service* SimServices::FindService(const std::wstring& name) {
-  auto found = services_.find(Upper(name));
+  auto found = services_.find(text::Upper(name));
   return found == services_.end() ? nullptr : found->second.get();
 }
 
 const SimServices::Service* SimServices::FindService(const std::wstring& name) const {
-  auto found = services_.find(Upper(name));
+  auto found = services_.find(text::Upper(name));
   return found == services_.end() ? nullptr : found->second.get();
 }
 
@@ -163,7 +157,7 @@ SC_HANDLE SimServices::OpenSCManagerW(const wchar_t* machine, const wchar_t* dat
   std::lock_guard<std::mutex> lock(mutex_);
   if (managerFailure_ != 0) return Fail(managerFailure_);
   std::wstring db = WideOrEmpty(database);
-  if (!db.empty() && Upper(db) != L"SERVICESACTIVE") return Fail(kErrorDatabaseDoesNotExist);
+  if (!db.empty() && text::Upper(db) != L"SERVICESACTIVE") return Fail(kErrorDatabaseDoesNotExist);
   (void)machine;
   return NewHandle({true, access, {}});
 }
@@ -195,7 +189,7 @@ SC_HANDLE SimServices::CreateServiceW(SC_HANDLE manager, const wchar_t* name, co
   std::wstring display = displayName && *displayName ? std::wstring(displayName) : serviceName;
   for (const auto& entry : services_) {
     const SimServiceRegistration& other = entry.second->registration;
-    if (Upper(other.displayName) == Upper(display) || Upper(other.name) == Upper(display)) {
+    if (text::Upper(other.displayName) == text::Upper(display) || text::Upper(other.name) == text::Upper(display)) {
       return Fail(ERROR_DUPLICATE_SERVICE_NAME);
     }
   }
@@ -204,7 +198,7 @@ SC_HANDLE SimServices::CreateServiceW(SC_HANDLE manager, const wchar_t* name, co
   service->status.dwServiceType = serviceType;
   service->status.dwCurrentState = SERVICE_STOPPED;
   service->openHandles = 1;
-  std::wstring key = Upper(serviceName);
+  std::wstring key = text::Upper(serviceName);
   services_[key] = std::move(service);
   return NewHandle({false, access, key});
 }
@@ -227,7 +221,7 @@ SC_HANDLE SimServices::OpenServiceW(SC_HANDLE manager, const wchar_t* name, DWOR
   Service* service = FindService(name);
   if (!service) return Fail(ERROR_SERVICE_DOES_NOT_EXIST);
   ++service->openHandles;
-  return NewHandle({false, access, Upper(name)});
+  return NewHandle({false, access, text::Upper(name)});
 }
 
 SC_HANDLE SimServices::OpenServiceA(SC_HANDLE manager, const char* name, DWORD access) {
@@ -242,7 +236,7 @@ SimProgramMain* SimServices::FindProgram(const std::wstring& binaryPath, std::ws
       const std::wstring& registered = program.first;
       bool bare = registered.find_first_of(L"\\/") == std::wstring::npos;
       const std::wstring compared = bare ? FileNameOf(candidate) : candidate;
-      if (Upper(compared) == Upper(registered) || Upper(compared + L".exe") == Upper(registered)) {
+      if (text::Upper(compared) == text::Upper(registered) || text::Upper(compared + L".exe") == text::Upper(registered)) {
         return &program.second;
       }
     }
@@ -282,7 +276,7 @@ BOOL SimServices::StartServiceW(SC_HANDLE service, DWORD argc, const wchar_t** a
   if (!main) return Fail(ERROR_FILE_NOT_FOUND);
 
   auto process = std::make_shared<Process>();
-  process->serviceKey = Upper(target->registration.name);
+  process->serviceKey = text::Upper(target->registration.name);
   process->serviceArgs.push_back(Narrow(target->registration.name));
   process->serviceArgs.insert(process->serviceArgs.end(), args.begin(), args.end());
   process->statusHandle = nextHandle_;
@@ -447,7 +441,7 @@ BOOL SimServices::ControlService(SC_HANDLE service, DWORD control, SERVICE_STATU
   DWORD error = 0;
   Service* target = ServiceOf(service, access, &error);
   if (!target) return Fail(error);
-  std::wstring key = Upper(target->registration.name);
+  std::wstring key = text::Upper(target->registration.name);
   auto report = [&] {
     if (status) {
       if (const Service* current = FindService(key)) *status = current->status;
@@ -527,7 +521,7 @@ void SimServices::AddRegistration(const SimServiceRegistration& registration) {
   service->registration = registration;
   service->status.dwServiceType = registration.serviceType;
   service->status.dwCurrentState = SERVICE_STOPPED;
-  services_[Upper(registration.name)] = std::move(service);
+  services_[text::Upper(registration.name)] = std::move(service);
 }
 
 void SimServices::Shutdown() {
