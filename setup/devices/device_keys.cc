@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cwctype>
 #include <limits>
 #include <vector>
 
 #include "common/registry/registry.h"
+#include "common/text/case_fold.h"
 #include "platform/platform.h"
 
 namespace {
@@ -16,11 +16,6 @@ const wchar_t kClassKey[] = L"SYSTEM\\CurrentControlSet\\Control\\Class\\{4D36E9
 const wchar_t kClassGuid[] = L"{4D36E979-E325-11CE-BFC1-08002BE10318}";
 
 enum class Port { kUsb, kLpt };
-
-std::wstring Upper(std::wstring text) {
-  for (wchar_t& c : text) c = static_cast<wchar_t>(std::towupper(c));
-  return text;
-}
 
 // The decimal value of the name's leading digits; 0 when it has none. A
 // number too long for an int stops one below its maximum, so that the next
@@ -79,11 +74,11 @@ void ProvisionDeviceKeys(const SetupContext& context, Port port, const std::wstr
   std::vector<std::wstring> ids;
   enumerator.ListSubkeys(&ids);
   const std::wstring match =
-      port == Port::kUsb ? Upper(context.deviceDescription) : Upper(context.seriesPrefix + context.productWord);
+      port == Port::kUsb ? text::Upper(context.deviceDescription) : text::Upper(context.seriesPrefix + context.productWord);
   std::wstring devicePath;
   for (const std::wstring& id : ids) {
-    if (Upper(id).find(match) != std::wstring::npos) {
-      devicePath = enumPath + L"\\" + Upper(id);
+    if (text::Upper(id).find(match) != std::wstring::npos) {
+      devicePath = enumPath + L"\\" + text::Upper(id);
       break;
     }
   }
