@@ -5,15 +5,17 @@
 #include <limits>
 #include <vector>
 
+#include "common/registry/device_registry.h"
 #include "common/registry/registry.h"
 #include "common/text/case_fold.h"
 #include "platform/platform.h"
 
 namespace {
 
-constexpr pf::DWORD kReadWrite = 0x2001F;
-const wchar_t kClassKey[] = L"SYSTEM\\CurrentControlSet\\Control\\Class\\{4D36E979-E325-11CE-BFC1-08002BE10318}";
-const wchar_t kClassGuid[] = L"{4D36E979-E325-11CE-BFC1-08002BE10318}";
+using namespace device_registry;
+
+constexpr const wchar_t* kClassKey = kPrinterClassKey.wide;
+constexpr const wchar_t* kClassGuid = kPrinterClassGuid.wide;
 
 enum class Port { kUsb, kLpt };
 
@@ -37,7 +39,7 @@ int LeadingNumber(const std::wstring& name) {
 // opened nothing is written and the name is "0000".
 std::wstring AddDriverInstance(const SetupContext& context, Port port, const std::wstring& hardwareId) {
   int highest = -1;
-  CRegistry classKey(pf::HKEY_LOCAL_MACHINE, kReadWrite);
+  CRegistry classKey(pf::HKEY_LOCAL_MACHINE, kReadWriteAccess);
   const bool classOpen = classKey.Open(kClassKey, true);
   if (classOpen) {
     std::vector<std::wstring> names;
@@ -55,7 +57,7 @@ std::wstring AddDriverInstance(const SetupContext& context, Port port, const std
   wchar_t instance[16];
   std::swprintf(instance, 16, L"%04d", highest + 1);
   if (!classOpen) return instance;
-  CRegistry instanceKey(pf::HKEY_LOCAL_MACHINE, kReadWrite);
+  CRegistry instanceKey(pf::HKEY_LOCAL_MACHINE, kReadWriteAccess);
   if (instanceKey.Open(std::wstring(kClassKey) + L"\\" + instance, true)) {
     instanceKey.WriteString(L"ProviderName", context.companyName);
     instanceKey.WriteString(L"MatchingDeviceId", (port == Port::kUsb ? L"usbprint\\" : L"LPTENUM\\") + hardwareId);
@@ -87,23 +89,23 @@ void ProvisionDeviceKeys(const SetupContext& context, Port port, const std::wstr
     CRegistry device(pf::HKEY_LOCAL_MACHINE, pf::KEY_READ);
     if (!device.Open(devicePath, true)) return;
   }
-  CRegistry classKey(pf::HKEY_LOCAL_MACHINE, kReadWrite);
+  CRegistry classKey(pf::HKEY_LOCAL_MACHINE, kReadWriteAccess);
   if (!classKey.Open(kClassKey, true)) return;
   const std::wstring driver = std::wstring(kClassGuid) + L"\\" + instance;
-  classKey.WriteString(L"_DeviceDesc", context.deviceDescription);
-  classKey.WriteDword(L"_ConfigFlags", 0);
-  classKey.WriteString(L"_ClassGUID", kClassGuid);
+  classKey.WriteString(kStagedDeviceDesc.wide, context.deviceDescription);
+  classKey.WriteDword(kStagedConfigFlags.wide, 0);
+  classKey.WriteString(kStagedClassGuid.wide, kClassGuid);
   if (port == Port::kUsb) {
-    classKey.WriteString(L"_Class", L"Printer");
-    classKey.WriteString(L"_Driver", driver);
+    classKey.WriteString(kStagedClass.wide, L"Printer");
+    classKey.WriteString(kStagedDriver.wide, driver);
   } else {
-    classKey.WriteString(L"_Driver", driver);
-    classKey.WriteString(L"_Class", L"Printer");
+    classKey.WriteString(kStagedDriver.wide, driver);
+    classKey.WriteString(kStagedClass.wide, L"Printer");
   }
-  classKey.WriteString(L"_Mfg", context.companyName);
-  classKey.WriteDword(L"_UpdateMode", port == Port::kUsb ? 0 : 2);
-  if (port == Port::kLpt) classKey.WriteString(L"_BrandSeries", context.companyName + context.seriesPrefix);
-  classKey.WriteString(L"_ToPath", devicePath);
+  classKey.WriteString(kStagedMfg.wide, context.companyName);
+  classKey.WriteDword(kStagedUpdateMode.wide, port == Port::kUsb ? 0 : 2);
+  if (port == Port::kLpt) classKey.WriteString(kStagedBrandSeries.wide, context.companyName + context.seriesPrefix);
+  classKey.WriteString(kStagedToPath.wide, devicePath);
 }
 
 }  // namespace
