@@ -87,13 +87,13 @@ TEST_F(HeadlessWindowsTest, WizardFrameComesFromItsTemplate) {
   EXPECT_EQ(r.right - r.left, 319 * 6 / 4);
   EXPECT_EQ(r.bottom - r.top, 168 * 13 / 8);
   EXPECT_EQ(r.left, frame.left);
-  for (int id : {IDC_BACK, IDC_NEXT, 2, IDC_FINISH}) {
+  for (int id : {IDC_BACK, IDC_NEXT, IDC_CANCEL, IDC_FINISH}) {
     HWND button = w().GetDlgItem(wizard, id);
     EXPECT_EQ(w().ClassName(button), L"Button") << id;
     EXPECT_TRUE(w().Style(button) & WS_VISIBLE) << id;
     EXPECT_EQ(w().GetParent(button), wizard);
   }
-  EXPECT_EQ(w().GetWindowTextW(w().GetDlgItem(wizard, 2)), L"取消");
+  EXPECT_EQ(w().GetWindowTextW(w().GetDlgItem(wizard, IDC_CANCEL)), L"取消");
   EXPECT_EQ(w().LoadStringW(IDS_BACK), L"上一步");
 
   // A page is a child dialog; it reuses the id of Next for its heading.
@@ -104,8 +104,8 @@ TEST_F(HeadlessWindowsTest, WizardFrameComesFromItsTemplate) {
   w().ShowWindow(wizard, SW_SHOW);
   w().ShowWindow(page, SW_SHOW);
   w().ShowWindow(w().GetDlgItem(wizard, IDC_NEXT), SW_HIDE);
-  EXPECT_EQ(w().FindControl(wizard, 1023), w().GetDlgItem(page, IDC_WELCOME_HEADING));
-  EXPECT_EQ(w().GetWindowTextW(w().FindControl(wizard, 1023)), L"欢迎使用打印机驱动程序安装向导");
+  EXPECT_EQ(w().FindControl(wizard, IDC_NEXT), w().GetDlgItem(page, IDC_WELCOME_HEADING));
+  EXPECT_EQ(w().GetWindowTextW(w().FindControl(wizard, IDC_NEXT)), L"欢迎使用打印机驱动程序安装向导");
 
   EXPECT_EQ(w().CreateDialogParamW(9999, 0, Record, 0), 0u);
   EXPECT_EQ(DefaultWindows().CreateDialogParamW(IDD_SETUP_WIZARD, 0, Record, 0), 0u);

@@ -79,7 +79,7 @@ TEST_F(SetupPagesTest, WalksAllFourPagesAndHandsOnTheChoices) {
     EXPECT_EQ(context.driverModel, L"TQ-5800");
     EXPECT_EQ(windows_.ControlContainerCalls(), 1);
   });
-  Press(1023);
+  Press(IDC_NEXT);
   windows_.Then([&] {
     EXPECT_EQ(TopTitle(), L"安装向导 - 请连接打印机和电脑");
     EXPECT_EQ(Buttons(), "EEED");
@@ -91,7 +91,7 @@ TEST_F(SetupPagesTest, WalksAllFourPagesAndHandsOnTheChoices) {
     EXPECT_EQ(windows_.LastPaint(PageControl(1028)).bkMode, fw::TRANSPARENT);
     context.portKind = L"LPT";  // as a detection run might have left it
   });
-  Press(1023);
+  Press(IDC_NEXT);
   windows_.Then([&] {
     EXPECT_EQ(context.portKind, L"USB");  // the connection page starts over with USB
     EXPECT_EQ(TopTitle(), L"安装向导 - 请连接打印机和电脑");
@@ -103,7 +103,7 @@ TEST_F(SetupPagesTest, WalksAllFourPagesAndHandsOnTheChoices) {
     ASSERT_TRUE(windows_.Click(PageControl(1018)));
     ASSERT_TRUE(windows_.Type(PageControl(1035), L"TQ-5800 (办公室)"));
   });
-  Press(1023);
+  Press(IDC_NEXT);
   windows_.Then([&] {
     EXPECT_EQ(context.portKind, L"LPT");
     EXPECT_EQ(context.modelName, L"TQ-5800 (办公室)");
@@ -114,7 +114,7 @@ TEST_F(SetupPagesTest, WalksAllFourPagesAndHandsOnTheChoices) {
     fw::HWND testPage = windows_.Child(windows_.GetParent(PageControl(1008)), 1027);
     EXPECT_EQ(windows_.Text(testPage), L"打印测试页");
   });
-  Press(1025);
+  Press(IDC_FINISH);
   EXPECT_FALSE(app.InitInstance());
   EXPECT_EQ(windows_.LiveWindows(), 0u);
   EXPECT_EQ(windows_.LiveGdiObjects(), 0);  // pages and their fonts went with start-up's stack
@@ -122,22 +122,22 @@ TEST_F(SetupPagesTest, WalksAllFourPagesAndHandsOnTheChoices) {
 
 TEST_F(SetupPagesTest, BackFromTheInstallPageReopensDetectionAndCancelEnds) {
   WriteInf();
-  Press(1023);
-  Press(1023);
-  Press(1023);
+  Press(IDC_NEXT);
+  Press(IDC_NEXT);
+  Press(IDC_NEXT);
   windows_.Then([&] { EXPECT_EQ(Buttons(), "DDEE"); });
   windows_.Then([&] {
     // Back is off after a run without a result; the install page's Back is
     // what a failed run leaves enabled.
-    fw::HWND back = Control(1022);
+    fw::HWND back = Control(IDC_BACK);
     fw::Windows().EnableWindow(back, 1);
   });
-  Press(1022);
+  Press(IDC_BACK);
   windows_.Then([&] {
     EXPECT_EQ(windows_.Text(PageControl(1030)), L"检测打印机设备");
     EXPECT_EQ(Buttons(), "EEED");
   });
-  Press(2);
+  Press(IDC_CANCEL);
   EXPECT_FALSE(app.InitInstance());
   EXPECT_EQ(windows_.LiveWindows(), 0u);
 }
