@@ -6,7 +6,7 @@
 #include <iterator>
 
 #include "common/text/case_fold.h"
-#include "setup/resources/res_reader.h"
+#include "common/res/res_reader.h"
 
 namespace fw::headless {
 namespace {
