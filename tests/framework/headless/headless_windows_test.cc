@@ -7,6 +7,7 @@
 #include "platform/sim/sim_pc.h"
 #include "platform/sim/sim_system.h"
 #include "setup/resources/resource.h"
+#include "tests/framework/headless/scripted_windows.h"
 
 namespace fw::headless {
 namespace {
@@ -51,7 +52,7 @@ class HeadlessWindowsTest : public ::testing::Test {
   void SetUp() override {
     std::vector<std::uint8_t> bytes;
     ASSERT_TRUE(LoadResFile(TQ_SETUP_RES_FILE, &bytes));
-    windows_ = std::make_unique<HeadlessWindows>(bytes);
+    windows_ = std::make_unique<ScriptedWindows>(bytes);
     ASSERT_TRUE(windows_->ok());
     scope_ = std::make_unique<ScopedWindows>(windows_.get());
     g_seen.clear();
@@ -64,7 +65,7 @@ class HeadlessWindowsTest : public ::testing::Test {
   HeadlessWindows& w() { return *windows_; }
 
   pf::sim::ScopedSimPc pc_;
-  std::unique_ptr<HeadlessWindows> windows_;
+  std::unique_ptr<ScriptedWindows> windows_;
   std::unique_ptr<ScopedWindows> scope_;
 };
 

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "framework/headless/headless_windows.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_pc.h"
 #include "platform/sim/sim_system.h"
 #include "setup/resources/resource.h"
+#include "tests/framework/headless/scripted_windows.h"
 
 class ShellTest : public ::testing::Test {
  protected:
@@ -50,6 +50,6 @@ class ShellTest : public ::testing::Test {
   }
 
   pf::sim::ScopedSimPc pc_;
-  fw::headless::HeadlessWindows windows_;
+  ScriptedWindows windows_;
   fw::ScopedWindows scoped_;
 };
