@@ -5,8 +5,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "common/text/case_fold.h"
 #include "common/res/res_reader.h"
+#include "common/text/case_fold.h"
 
 namespace fw::headless {
 namespace {

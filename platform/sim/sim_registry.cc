@@ -7,6 +7,8 @@
 namespace pf::sim {
 namespace {
 
+using text::Upper;
+
 std::vector<std::wstring> SplitPath(const std::wstring& path) {
   std::vector<std::wstring> parts;
   std::wstring part;
@@ -84,7 +86,7 @@ LONG SimRegistry::Resolve(HKEY key, Handle* handle) {
 std::shared_ptr<SimRegistry::Node> SimRegistry::Find(const std::shared_ptr<Node>& from, const std::wstring& path) {
   std::shared_ptr<Node> node = from;
   for (const auto& part : SplitPath(path)) {
-    auto it = node->subkeys.find(text::Upper(part));
+    auto it = node->subkeys.find(Upper(part));
     if (it == node->subkeys.end()) return nullptr;
     node = it->second;
   }
@@ -96,7 +98,7 @@ std::shared_ptr<SimRegistry::Node> SimRegistry::FindOrCreate(const std::shared_p
   *created = false;
   std::shared_ptr<Node> node = from;
   for (const auto& part : SplitPath(path)) {
-    auto& slot = node->subkeys[text::Upper(part)];
+    auto& slot = node->subkeys[Upper(part)];
     if (!slot) {
       slot = std::make_shared<Node>();
       slot->name = part;
@@ -112,7 +114,7 @@ std::wstring SimRegistry::FullPath(const Node* node, const std::wstring& below) 
   std::wstring path;
   for (const Node* n = node; n; n = n->parent) path = n->name + (path.empty() ? L"" : L"\\") + path;
   for (const auto& part : SplitPath(below)) path += L"\\" + part;
-  return text::Upper(path);
+  return Upper(path);
 }
 
 std::wstring SimRegistry::FullPath(HKEY root, const std::wstring& path) {
@@ -133,9 +135,9 @@ HKEY SimRegistry::NewHandle(const std::shared_ptr<Node>& node, DWORD access) {
 }
 
 SimRegistry::Value* SimRegistry::FindValue(Node* node, const std::wstring& name) {
-  std::wstring wanted = text::Upper(name);
+  std::wstring wanted = Upper(name);
   for (auto& value : node->values) {
-    if (text::Upper(value.name) == wanted) return &value;
+    if (Upper(value.name) == wanted) return &value;
   }
   return nullptr;
 }
@@ -221,9 +223,9 @@ LONG SimRegistry::RegDeleteValueW(HKEY key, const wchar_t* name) {
   LONG rc = ResolveForWrite(key, &handle);
   if (rc != ERROR_SUCCESS) return rc;
   auto& values = handle.node->values;
-  std::wstring wanted = text::Upper(Name(name));
+  std::wstring wanted = Upper(Name(name));
   for (auto it = values.begin(); it != values.end(); ++it) {
-    if (text::Upper(it->name) == wanted) {
+    if (Upper(it->name) == wanted) {
       values.erase(it);
       return ERROR_SUCCESS;
     }
@@ -242,7 +244,7 @@ LONG SimRegistry::RegDeleteKeyW(HKEY key, const wchar_t* subKey) {
   if (!node->subkeys.empty()) return ERROR_ACCESS_DENIED;
   Node* owner = node->parent;
   MarkDeleted(node.get());
-  owner->subkeys.erase(text::Upper(node->name));
+  owner->subkeys.erase(Upper(node->name));
   return ERROR_SUCCESS;
 }
 
@@ -416,16 +418,16 @@ bool SimRegistry::DeleteTree(HKEY root, const std::wstring& path) {
   if (!node || !node->parent) return false;
   Node* owner = node->parent;
   MarkDeleted(node.get());
-  owner->subkeys.erase(text::Upper(node->name));
+  owner->subkeys.erase(Upper(node->name));
   return true;
 }
 
 bool SimRegistry::DeleteValue(HKEY root, const std::wstring& path, const std::wstring& name) {
   auto node = Find(RootNode(root), path);
   if (!node) return false;
-  std::wstring wanted = text::Upper(name);
+  std::wstring wanted = Upper(name);
   for (auto it = node->values.begin(); it != node->values.end(); ++it) {
-    if (text::Upper(it->name) == wanted) {
+    if (Upper(it->name) == wanted) {
       node->values.erase(it);
       return true;
     }

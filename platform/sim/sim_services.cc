@@ -8,6 +8,8 @@
 namespace pf::sim {
 namespace {
 
+using text::Upper;
+
 constexpr DWORD kDeleteAccess = 0x10000;
 constexpr DWORD kUserDefinedControlAccess = 0x0100;
 constexpr LONG kErrorInvalidData = 13;
@@ -113,12 +115,12 @@ BOOL SimServices::Fail(DWORD error) {
 }
 
 SimServices::Service* SimServices::FindService(const std::wstring& name) {
-  auto found = services_.find(text::Upper(name));
+  auto found = services_.find(Upper(name));
   return found == services_.end() ? nullptr : found->second.get();
 }
 
 const SimServices::Service* SimServices::FindService(const std::wstring& name) const {
-  auto found = services_.find(text::Upper(name));
+  auto found = services_.find(Upper(name));
   return found == services_.end() ? nullptr : found->second.get();
 }
 
@@ -157,7 +159,7 @@ SC_HANDLE SimServices::OpenSCManagerW(const wchar_t* machine, const wchar_t* dat
   std::lock_guard<std::mutex> lock(mutex_);
   if (managerFailure_ != 0) return Fail(managerFailure_);
   std::wstring db = WideOrEmpty(database);
-  if (!db.empty() && text::Upper(db) != L"SERVICESACTIVE") return Fail(kErrorDatabaseDoesNotExist);
+  if (!db.empty() && Upper(db) != L"SERVICESACTIVE") return Fail(kErrorDatabaseDoesNotExist);
   (void)machine;
   return NewHandle({true, access, {}});
 }
@@ -189,7 +191,7 @@ SC_HANDLE SimServices::CreateServiceW(SC_HANDLE manager, const wchar_t* name, co
   std::wstring display = displayName && *displayName ? std::wstring(displayName) : serviceName;
   for (const auto& entry : services_) {
     const SimServiceRegistration& other = entry.second->registration;
-    if (text::Upper(other.displayName) == text::Upper(display) || text::Upper(other.name) == text::Upper(display)) {
+    if (Upper(other.displayName) == Upper(display) || Upper(other.name) == Upper(display)) {
       return Fail(ERROR_DUPLICATE_SERVICE_NAME);
     }
   }
@@ -198,7 +200,7 @@ SC_HANDLE SimServices::CreateServiceW(SC_HANDLE manager, const wchar_t* name, co
   service->status.dwServiceType = serviceType;
   service->status.dwCurrentState = SERVICE_STOPPED;
   service->openHandles = 1;
-  std::wstring key = text::Upper(serviceName);
+  std::wstring key = Upper(serviceName);
   services_[key] = std::move(service);
   return NewHandle({false, access, key});
 }
@@ -221,7 +223,7 @@ SC_HANDLE SimServices::OpenServiceW(SC_HANDLE manager, const wchar_t* name, DWOR
   Service* service = FindService(name);
   if (!service) return Fail(ERROR_SERVICE_DOES_NOT_EXIST);
   ++service->openHandles;
-  return NewHandle({false, access, text::Upper(name)});
+  return NewHandle({false, access, Upper(name)});
 }
 
 SC_HANDLE SimServices::OpenServiceA(SC_HANDLE manager, const char* name, DWORD access) {
@@ -236,7 +238,7 @@ SimProgramMain* SimServices::FindProgram(const std::wstring& binaryPath, std::ws
       const std::wstring& registered = program.first;
       bool bare = registered.find_first_of(L"\\/") == std::wstring::npos;
       const std::wstring compared = bare ? FileNameOf(candidate) : candidate;
-      if (text::Upper(compared) == text::Upper(registered) || text::Upper(compared + L".exe") == text::Upper(registered)) {
+      if (Upper(compared) == Upper(registered) || Upper(compared + L".exe") == Upper(registered)) {
         return &program.second;
       }
     }
@@ -276,7 +278,7 @@ BOOL SimServices::StartServiceW(SC_HANDLE service, DWORD argc, const wchar_t** a
   if (!main) return Fail(ERROR_FILE_NOT_FOUND);
 
   auto process = std::make_shared<Process>();
-  process->serviceKey = text::Upper(target->registration.name);
+  process->serviceKey = Upper(target->registration.name);
   process->serviceArgs.push_back(Narrow(target->registration.name));
   process->serviceArgs.insert(process->serviceArgs.end(), args.begin(), args.end());
   process->statusHandle = nextHandle_;
@@ -441,7 +443,7 @@ BOOL SimServices::ControlService(SC_HANDLE service, DWORD control, SERVICE_STATU
   DWORD error = 0;
   Service* target = ServiceOf(service, access, &error);
   if (!target) return Fail(error);
-  std::wstring key = text::Upper(target->registration.name);
+  std::wstring key = Upper(target->registration.name);
   auto report = [&] {
     if (status) {
       if (const Service* current = FindService(key)) *status = current->status;
@@ -521,7 +523,7 @@ void SimServices::AddRegistration(const SimServiceRegistration& registration) {
   service->registration = registration;
   service->status.dwServiceType = registration.serviceType;
   service->status.dwCurrentState = SERVICE_STOPPED;
-  services_[text::Upper(registration.name)] = std::move(service);
+  services_[Upper(registration.name)] = std::move(service);
 }
 
 void SimServices::Shutdown() {
