@@ -3,6 +3,7 @@
 #include <cwctype>
 
 #include "platform/sim/reg_file.h"
+#include "platform/sim/sim_kernel.h"
 
 namespace pf::sim {
 namespace {
@@ -50,8 +51,9 @@ LONG CopyOut(const std::string& bytes, BYTE* data, DWORD* size) {
 
 }  // namespace
 
-SimRegistry::SimRegistry(CodePageApi& codePages)
+SimRegistry::SimRegistry(CodePageApi& codePages, SimKernel* kernel)
     : codePages_(codePages),
+      kernel_(kernel),
       machine_(std::make_shared<Node>()),
       user_(std::make_shared<Node>()),
       users_(std::make_shared<Node>()) {
@@ -65,6 +67,23 @@ SimRegistry::SimRegistry(CodePageApi& codePages)
 }
 
 SimRegistry::~SimRegistry() = default;
+
+// An ANSI form's call of the wide form: not recorded a second time.
+class SimRegistry::Nested {
+ public:
+  explicit Nested(SimRegistry& registry) : registry_(registry) { ++registry_.nesting_; }
+  ~Nested() { --registry_.nesting_; }
+  Nested(const Nested&) = delete;
+  Nested& operator=(const Nested&) = delete;
+
+ private:
+  SimRegistry& registry_;
+};
+
+LONG SimRegistry::Enter(const char* call) {
+  if (!kernel_ || nesting_ > 0) return ERROR_SUCCESS;
+  return static_cast<LONG>(kernel_->Enter(call));
+}
 
 std::shared_ptr<SimRegistry::Node> SimRegistry::RootNode(HKEY root) {
   if (root == HKEY_LOCAL_MACHINE) return machine_;
@@ -152,6 +171,7 @@ void SimRegistry::MarkDeleted(Node* node) {
 }
 
 LONG SimRegistry::RegOpenKeyExW(HKEY key, const wchar_t* subKey, DWORD, DWORD sam, HKEY* result) {
+  if (LONG fault = Enter("RegOpenKeyExW")) return fault;
   if (!result) return ERROR_INVALID_PARAMETER;
   Handle parent;
   LONG rc = Resolve(key, &parent);
@@ -166,6 +186,7 @@ LONG SimRegistry::RegOpenKeyExW(HKEY key, const wchar_t* subKey, DWORD, DWORD sa
 
 LONG SimRegistry::RegCreateKeyExW(HKEY key, const wchar_t* subKey, DWORD, DWORD sam, HKEY* result,
                                   DWORD* disposition) {
+  if (LONG fault = Enter("RegCreateKeyExW")) return fault;
   if (!result) return ERROR_INVALID_PARAMETER;
   Handle parent;
   LONG rc = Resolve(key, &parent);
@@ -190,6 +211,7 @@ LONG SimRegistry::QueryValue(HKEY key, const std::wstring& name, Value** value) 
 }
 
 LONG SimRegistry::RegQueryValueExW(HKEY key, const wchar_t* name, DWORD* type, BYTE* data, DWORD* size) {
+  if (LONG fault = Enter("RegQueryValueExW")) return fault;
   Value* value = nullptr;
   LONG rc = QueryValue(key, Name(name), &value);
   if (rc != ERROR_SUCCESS) return rc;
@@ -208,6 +230,7 @@ LONG SimRegistry::ResolveForWrite(HKEY key, Handle* handle) {
 }
 
 LONG SimRegistry::RegSetValueExW(HKEY key, const wchar_t* name, DWORD type, const BYTE* data, DWORD size) {
+  if (LONG fault = Enter("RegSetValueExW")) return fault;
   Handle handle;
   LONG rc = ResolveForWrite(key, &handle);
   if (rc != ERROR_SUCCESS) return rc;
@@ -223,6 +246,7 @@ LONG SimRegistry::RegSetValueExW(HKEY key, const wchar_t* name, DWORD type, cons
 }
 
 LONG SimRegistry::RegDeleteValueW(HKEY key, const wchar_t* name) {
+  if (LONG fault = Enter("RegDeleteValueW")) return fault;
   Handle handle;
   LONG rc = ResolveForWrite(key, &handle);
   if (rc != ERROR_SUCCESS) return rc;
@@ -238,6 +262,7 @@ LONG SimRegistry::RegDeleteValueW(HKEY key, const wchar_t* name) {
 }
 
 LONG SimRegistry::RegDeleteKeyW(HKEY key, const wchar_t* subKey) {
+  if (LONG fault = Enter("RegDeleteKeyW")) return fault;
   Handle parent;
   LONG rc = Resolve(key, &parent);
   if (rc != ERROR_SUCCESS) return rc;
@@ -253,6 +278,7 @@ LONG SimRegistry::RegDeleteKeyW(HKEY key, const wchar_t* subKey) {
 }
 
 LONG SimRegistry::RegEnumKeyExW(HKEY key, DWORD index, wchar_t* name, DWORD* nameLength) {
+  if (LONG fault = Enter("RegEnumKeyExW")) return fault;
   Handle handle;
   LONG rc = Resolve(key, &handle);
   if (rc != ERROR_SUCCESS) return rc;
@@ -271,6 +297,7 @@ LONG SimRegistry::RegEnumKeyExW(HKEY key, DWORD index, wchar_t* name, DWORD* nam
 
 LONG SimRegistry::RegEnumValueW(HKEY key, DWORD index, wchar_t* name, DWORD* nameLength, DWORD* type, BYTE* data,
                                 DWORD* size) {
+  if (LONG fault = Enter("RegEnumValueW")) return fault;
   Handle handle;
   LONG rc = Resolve(key, &handle);
   if (rc != ERROR_SUCCESS) return rc;
@@ -307,12 +334,16 @@ std::string SimRegistry::Narrow(const wchar_t* text, int length) {
 }
 
 LONG SimRegistry::RegOpenKeyExA(HKEY key, const char* subKey, DWORD options, DWORD sam, HKEY* result) {
+  if (LONG fault = Enter("RegOpenKeyExA")) return fault;
+  Nested nested(*this);
   std::wstring sub = Widen(subKey);
   return RegOpenKeyExW(key, subKey ? sub.c_str() : nullptr, options, sam, result);
 }
 
 LONG SimRegistry::RegCreateKeyExA(HKEY key, const char* subKey, DWORD options, DWORD sam, HKEY* result,
                                   DWORD* disposition) {
+  if (LONG fault = Enter("RegCreateKeyExA")) return fault;
+  Nested nested(*this);
   std::wstring sub = Widen(subKey);
   return RegCreateKeyExW(key, subKey ? sub.c_str() : nullptr, options, sam, result, disposition);
 }
@@ -320,6 +351,8 @@ LONG SimRegistry::RegCreateKeyExA(HKEY key, const char* subKey, DWORD options, D
 // String data is stored as UTF-16LE; the ANSI form hands it out converted,
 // NULs included, as Windows does.
 LONG SimRegistry::RegQueryValueExA(HKEY key, const char* name, DWORD* type, BYTE* data, DWORD* size) {
+  if (LONG fault = Enter("RegQueryValueExA")) return fault;
+  Nested nested(*this);
   Value* value = nullptr;
   LONG rc = QueryValue(key, Widen(name), &value);
   if (rc != ERROR_SUCCESS) return rc;
@@ -330,6 +363,8 @@ LONG SimRegistry::RegQueryValueExA(HKEY key, const char* name, DWORD* type, BYTE
 }
 
 LONG SimRegistry::RegSetValueExA(HKEY key, const char* name, DWORD type, const BYTE* data, DWORD size) {
+  if (LONG fault = Enter("RegSetValueExA")) return fault;
+  Nested nested(*this);
   std::wstring wideName = Widen(name);
   const wchar_t* namePtr = name ? wideName.c_str() : nullptr;
   if (!IsStringType(type) || !data) return RegSetValueExW(key, namePtr, type, data, size);
@@ -340,16 +375,22 @@ LONG SimRegistry::RegSetValueExA(HKEY key, const char* name, DWORD type, const B
 }
 
 LONG SimRegistry::RegDeleteValueA(HKEY key, const char* name) {
+  if (LONG fault = Enter("RegDeleteValueA")) return fault;
+  Nested nested(*this);
   std::wstring wideName = Widen(name);
   return RegDeleteValueW(key, name ? wideName.c_str() : nullptr);
 }
 
 LONG SimRegistry::RegDeleteKeyA(HKEY key, const char* subKey) {
+  if (LONG fault = Enter("RegDeleteKeyA")) return fault;
+  Nested nested(*this);
   std::wstring sub = Widen(subKey);
   return RegDeleteKeyW(key, subKey ? sub.c_str() : nullptr);
 }
 
 LONG SimRegistry::RegEnumKeyExA(HKEY key, DWORD index, char* name, DWORD* nameLength) {
+  if (LONG fault = Enter("RegEnumKeyExA")) return fault;
+  Nested nested(*this);
   if (!name || !nameLength) return ERROR_INVALID_PARAMETER;
   wchar_t wide[256];
   DWORD wideLength = 256;
@@ -364,6 +405,7 @@ LONG SimRegistry::RegEnumKeyExA(HKEY key, DWORD index, char* name, DWORD* nameLe
 }
 
 LONG SimRegistry::RegCloseKey(HKEY key) {
+  if (LONG fault = Enter("RegCloseKey")) return fault;
   if (IsRoot(key)) return ERROR_SUCCESS;
   return handles_.erase(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
 }
