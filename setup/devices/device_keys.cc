@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cwctype>
 #include <limits>
 #include <vector>
 
 #include "common/registry/registry.h"
 #include "platform/platform.h"
+#include "setup/devices/device_text.h"
 
 namespace {
 
@@ -16,11 +16,6 @@ const wchar_t kClassKey[] = L"SYSTEM\\CurrentControlSet\\Control\\Class\\{4D36E9
 const wchar_t kClassGuid[] = L"{4D36E979-E325-11CE-BFC1-08002BE10318}";
 
 enum class Port { kUsb, kLpt };
-
-std::wstring Upper(std::wstring text) {
-  for (wchar_t& c : text) c = static_cast<wchar_t>(std::towupper(c));
-  return text;
-}
 
 // The decimal value of the name's leading digits; 0 when it has none. A
 // number too long for an int stops one below its maximum, so that the next
