@@ -1,0 +1,273 @@
+// The printer device scan over registry states on the simulated PC: the
+// presence poll's cost, the USB port list and its stops, the hardware id
+// search, the identification of other makers' printers, the query-failure
+// count, and the parallel-port scan.
+#include "setup/devices/printer_scan.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/sim/sim_pc.h"
+#include "platform/sim/sim_registry.h"
+
+namespace {
+
+using pf::HKEY_LOCAL_MACHINE;
+
+const std::wstring kUsbprintEnum = L"SYSTEM\\CurrentControlSet\\Services\\usbprint\\Enum";
+const std::wstring kEnum = L"SYSTEM\\CurrentControlSet\\Enum\\";
+const std::wstring kInterfaces =
+    L"SYSTEM\\CurrentControlSet\\Control\\DeviceClasses\\{28d78fad-5a12-11d1-ae5b-0000f803a8c2}\\";
+const std::wstring kClassSuffix = L"{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";
+const std::wstring kUsbprint = L"SYSTEM\\CurrentControlSet\\Enum\\USBPRINT\\";
+const std::wstring kLptenum = L"SYSTEM\\CurrentControlSet\\Enum\\LPTENUM\\";
+
+class PrinterScanTest : public ::testing::Test {
+ protected:
+  pf::sim::SimRegistry& reg() { return pc_->registry(); }
+
+  // Entry `index` of the usbprint Enum key: the printer's instance path, its
+  // "SymbolicName" (none when empty) and the interface key that the name
+  // leads to, with its port number (none when 0) and description.
+  void AddUsbPort(int index, const std::wstring& instancePath, const std::wstring& symbolicName,
+                  const std::wstring& interfaceName, pf::DWORD portNumber, const std::wstring& description) {
+    reg().SetString(HKEY_LOCAL_MACHINE, kUsbprintEnum, std::to_wstring(index), instancePath);
+    const std::wstring parameters = kEnum + instancePath + L"\\Device Parameters";
+    if (symbolicName.empty()) {
+      reg().CreateKey(HKEY_LOCAL_MACHINE, parameters);
+    } else {
+      reg().SetString(HKEY_LOCAL_MACHINE, parameters, L"SymbolicName", symbolicName);
+    }
+    const std::wstring port = kInterfaces + L"##?#" + interfaceName + kClassSuffix + L"\\#\\Device Parameters";
+    reg().SetString(HKEY_LOCAL_MACHINE, port, L"Port Description", description);
+    if (portNumber != 0) reg().SetDword(HKEY_LOCAL_MACHINE, port, L"Port Number", portNumber);
+  }
+  // The usual shape: SymbolicName "\??\USB#VID_...#serial#{class}".
+  void AddUsbPrinter(int index, const std::wstring& device, pf::DWORD portNumber, const std::wstring& description) {
+    std::wstring interfaceName = L"USB#" + device + L"#";
+    for (wchar_t& c : interfaceName) {
+      if (c == L'\\') c = L'#';
+    }
+    AddUsbPort(index, L"USB\\" + device, L"\\??\\" + interfaceName + kClassSuffix, interfaceName, portNumber,
+               description);
+  }
+  void SetCount(pf::DWORD count) { reg().SetDword(HKEY_LOCAL_MACHINE, kUsbprintEnum, L"Count", count); }
+  void AddUsbprintDevice(const std::wstring& id, const std::wstring& instance, const std::wstring& hardwareId) {
+    reg().SetMultiString(HKEY_LOCAL_MACHINE, kUsbprint + id + L"\\" + instance, L"HardwareID",
+                         {hardwareId, L"USBPRINT\\GENERIC"});
+  }
+  void AddLptDevice(const std::wstring& id, const std::wstring& instance, const std::wstring& hardwareId,
+                    bool hasDriver) {
+    const std::wstring key = kLptenum + id + L"\\" + instance;
+    reg().SetMultiString(HKEY_LOCAL_MACHINE, key, L"HardwareID", {hardwareId});
+    if (hasDriver) reg().SetString(HKEY_LOCAL_MACHINE, key, L"Mfg", L"TAVIR");
+  }
+
+  int List() {
+    descriptions.clear();
+    ports.clear();
+    return ListUsbPrinterPorts(&descriptions, &ports);
+  }
+
+  pf::sim::ScopedSimPc pc_;
+  std::vector<std::wstring> descriptions, ports;
+  SetupContext context;
+};
+
+TEST_F(PrinterScanTest, PresencePollOpensOneKeyAndReadsOneValue) {
+  EXPECT_FALSE(IsUsbPrinterPresent());  // no usbprint Enum key
+  reg().CreateKey(HKEY_LOCAL_MACHINE, kUsbprintEnum);
+  EXPECT_FALSE(IsUsbPrinterPresent());  // no Count
+  SetCount(0);
+  EXPECT_FALSE(IsUsbPrinterPresent());
+  SetCount(2);
+  AddUsbPrinter(0, L"VID_F1C1&PID_0001\\SER1", 1, L"TAVIR TQ-5800");
+  pc_->kernel().ClearCalls();
+  EXPECT_TRUE(IsUsbPrinterPresent());
+  EXPECT_EQ(pc_->kernel().Calls(), (std::vector<std::string>{"RegOpenKeyExW", "RegQueryValueExW", "RegCloseKey"}));
+  // A Count that is not 4 bytes is not readable: no printer.
+  reg().SetValue(HKEY_LOCAL_MACHINE, kUsbprintEnum, L"Count", pf::REG_BINARY, std::string(8, '\1'));
+  EXPECT_FALSE(IsUsbPrinterPresent());
+}
+
+TEST_F(PrinterScanTest, PortListStopsAtTheFirstEntryWhoseKeysAreMissing) {
+  EXPECT_EQ(List(), kUsbprintEnumMissing);
+  reg().CreateKey(HKEY_LOCAL_MACHINE, kUsbprintEnum);
+  EXPECT_EQ(List(), kNoPortsRecorded);
+
+  SetCount(2);
+  AddUsbPrinter(0, L"VID_F1C1&PID_0001\\SER1", 3, L"TAVIR TQ-5800");
+  AddUsbPrinter(1, L"VID_03F0&PID_1017\\SER2", 12, L"HP LaserJet 1020");
+  EXPECT_EQ(List(), kPortsListed);
+  EXPECT_EQ(descriptions, (std::vector<std::wstring>{L"TAVIR TQ-5800", L"HP LaserJet 1020"}));
+  EXPECT_EQ(ports, (std::vector<std::wstring>{L"USB003", L"USB012"}));
+
+  // The second entry's "Device Parameters" is gone: the first stays listed.
+  reg().DeleteTree(HKEY_LOCAL_MACHINE, kEnum + L"USB\\VID_03F0&PID_1017\\SER2\\Device Parameters");
+  EXPECT_EQ(List(), kPortListCut);
+  EXPECT_EQ(ports, (std::vector<std::wstring>{L"USB003"}));
+  // A Count beyond the recorded entries stops the walk the same way.
+  SetCount(5);
+  EXPECT_EQ(List(), kPortListCut);
+
+  // The first entry's interface key is gone: nothing listed.
+  reg().DeleteTree(HKEY_LOCAL_MACHINE, kInterfaces + L"##?#USB#VID_F1C1&PID_0001#SER1#" + kClassSuffix);
+  EXPECT_EQ(List(), kNoPortListed);
+  EXPECT_TRUE(descriptions.empty());
+  EXPECT_TRUE(ports.empty());
+}
+
+TEST_F(PrinterScanTest, InterfaceKeyFollowsTheSymbolicNameOrTheInstancePath) {
+  SetCount(4);
+  // Cut before "{", then from the first "USB" on.
+  AddUsbPort(0, L"USB\\VID_F1C1&PID_0001\\A", L"\\??\\USB#VID_F1C1&PID_0001#A#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}",
+             L"USB#VID_F1C1&PID_0001#A#", 1, L"first");
+  // No "{": the whole name, "\??\" included.
+  AddUsbPort(1, L"USB\\VID_F1C1&PID_0001\\B", L"\\??\\USB#VID_F1C1&PID_0001#B#", L"\\??\\USB#VID_F1C1&PID_0001#B#", 2,
+             L"second");
+  // No name: the instance path with "\" as "#" and one "#" after it.
+  AddUsbPort(2, L"USB\\VID_F1C1&PID_0001\\C", L"", L"USB#VID_F1C1&PID_0001#C#", 0, L"third");
+  // A name that is only "{...}": empty after the cut, so the instance path too.
+  AddUsbPort(3, L"USB\\VID_F1C1&PID_0001\\D", L"{28d78fad-5a12-11d1-ae5b-0000f803a8c2}", L"USB#VID_F1C1&PID_0001#D#",
+             4, L"fourth");
+  EXPECT_EQ(List(), kPortsListed);
+  EXPECT_EQ(descriptions, (std::vector<std::wstring>{L"first", L"second", L"third", L"fourth"}));
+  // A missing "Port Number" is port 1.
+  EXPECT_EQ(ports, (std::vector<std::wstring>{L"USB001", L"USB002", L"USB001", L"USB004"}));
+}
+
+TEST_F(PrinterScanTest, UnreadableValuesOfAnEntryAreEmptyAndTheEntryStaysListed) {
+  SetCount(2);
+  AddUsbPrinter(0, L"VID_F1C1&PID_0001\\SER1", 1, std::wstring(511, L'x'));  // 1024 bytes with its NUL
+  AddUsbPrinter(1, L"VID_F1C1&PID_0001\\SER2", 2, std::wstring(510, L'y'));  // 1022 bytes: fits
+  // A SymbolicName too long to read falls back to the instance path.
+  reg().SetString(HKEY_LOCAL_MACHINE, kEnum + L"USB\\VID_F1C1&PID_0001\\SER1\\Device Parameters", L"SymbolicName",
+                  std::wstring(600, L'z'));
+  EXPECT_EQ(List(), kPortsListed);
+  EXPECT_EQ(descriptions, (std::vector<std::wstring>{L"", std::wstring(510, L'y')}));
+
+  // An instance path of the wrong type leads to no key: the walk stops there.
+  reg().SetDword(HKEY_LOCAL_MACHINE, kUsbprintEnum, L"1", 7);
+  EXPECT_EQ(List(), kPortListCut);
+  // A missing instance path as well.
+  reg().DeleteValue(HKEY_LOCAL_MACHINE, kUsbprintEnum, L"0");
+  EXPECT_EQ(List(), kNoPortListed);
+}
+
+TEST_F(PrinterScanTest, HardwareIdSearchTakesTheLastInstanceOfEveryMatchingDevice) {
+  EXPECT_EQ(FindUsbHardwareId(L"TAVIR TQ-5800"), L"");  // no USBPRINT key
+  AddUsbprintDevice(L"TAVIRTQ-5800TQMM", L"7&1", L"USBPRINT\\TAVIRTQ-5800TQMM");
+  AddUsbprintDevice(L"TAVIRTQ-5800TQMM", L"7&2", L"USBPRINT\\TAVIRTQ-5800TQMM_2");
+  AddUsbprintDevice(L"Hewlett-PackardHP_LaserJet_1020", L"1&1", L"USBPRINT\\Hewlett-PackardHP_LaserJet_1020");
+
+  // Spaces dropped from the description, "_" from the ids, case ignored.
+  EXPECT_EQ(FindUsbHardwareId(L"tavir tq-5800"), L"USBPRINT\\TAVIRTQ-5800TQMM_2");
+  EXPECT_EQ(FindUsbHardwareId(L"HP LaserJet 1020"), L"USBPRINT\\Hewlett-PackardHP_LaserJet_1020");
+  EXPECT_EQ(FindUsbHardwareId(L"Canon LBP2900"), L"");
+  // An empty description matches every device; the last one read wins.
+  EXPECT_EQ(FindUsbHardwareId(L""), L"USBPRINT\\TAVIRTQ-5800TQMM_2");
+
+  // A later unreadable id keeps the one read before it.
+  reg().SetString(HKEY_LOCAL_MACHINE, kUsbprint + L"TAVIRTQ-5800TQMM\\7&2", L"HardwareID", std::wstring(600, L'x'));
+  EXPECT_EQ(FindUsbHardwareId(L"TAVIR TQ-5800"), L"USBPRINT\\TAVIRTQ-5800TQMM");
+  // An instance key that vanishes between the listing and its opening is skipped.
+  reg().FailOpen(HKEY_LOCAL_MACHINE, kUsbprint + L"TAVIRTQ-5800TQMM\\7&1", pf::ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(FindUsbHardwareId(L"TAVIR TQ-5800"), L"");
+}
+
+TEST_F(PrinterScanTest, AnotherMakersPrinterIsNamedAfterTheFirstSpaceOfItsDescription) {
+  context.modelName = L"before";
+  EXPECT_EQ(DetectUsbPrinter(context), kNoUsbPrinter);
+  EXPECT_EQ(context.modelName, L"before");
+
+  SetCount(1);
+  AddUsbPrinter(0, L"VID_03F0&PID_1017\\SER2", 2, L"  Canon   LBP 2900  ");
+  AddUsbprintDevice(L"CanonLBP2900", L"1&1", L"USBPRINT\\CanonLBP2900");
+  EXPECT_EQ(DetectUsbPrinter(context), kUsbPrinterFound);
+  EXPECT_EQ(context.modelName, L"LBP 2900");
+  EXPECT_EQ(context.deviceDescription, L"  Canon   LBP 2900  ");  // as read
+  EXPECT_EQ(context.usbPortName, L"USB002");
+
+  // No space: no model; the name stays, the port and description are taken.
+  reg().SetString(HKEY_LOCAL_MACHINE, kInterfaces + L"##?#USB#VID_03F0&PID_1017#SER2#" + kClassSuffix +
+                      L"\\#\\Device Parameters", L"Port Description", L"LBP2900");
+  context = SetupContext();
+  context.modelName = L"before";
+  EXPECT_EQ(DetectUsbPrinter(context), kUsbModelUnknown);
+  EXPECT_EQ(context.modelName, L"before");
+  EXPECT_EQ(context.deviceDescription, L"LBP2900");
+  EXPECT_EQ(context.usbPortName, L"USB002");
+  EXPECT_EQ(context.queryFailures, 0);
+}
+
+TEST_F(PrinterScanTest, ModelOverrideReplacesTheNameWhateverTheResult) {
+  context.modelOverride = L"TQ-OEM";
+  EXPECT_EQ(DetectUsbPrinter(context), kNoUsbPrinter);
+  EXPECT_EQ(context.modelName, L"TQ-OEM");
+  SetCount(1);
+  AddUsbPrinter(0, L"VID_03F0&PID_1017\\SER2", 1, L"Canon LBP2900");
+  context.modelName.clear();
+  EXPECT_EQ(DetectUsbPrinter(context), kUsbPrinterFound);
+  EXPECT_EQ(context.modelName, L"TQ-OEM");
+  context.queryFailures = 1;
+  AddUsbprintDevice(L"CanonLBP2900", L"1&1", L"USBPRINT\\CanonLBP2900TQMM");
+  context.modelName.clear();
+  EXPECT_EQ(DetectUsbPrinter(context), kUsbModelQueryFailed);
+  EXPECT_EQ(context.modelName, L"TQ-OEM");
+}
+
+TEST_F(PrinterScanTest, AfterAFailedQueryTheMakersPrinterIsUnknownWithoutAskingAgain) {
+  SetCount(1);
+  AddUsbPrinter(0, L"VID_F1C1&PID_0001\\SER1", 1, L"TAVIR TQ-5800");
+  AddUsbprintDevice(L"TAVIRTQ-5800TQMM", L"7&1", L"usbprint\\tavirtq-5800tqmm");  // TQMM in any case
+  context.queryFailures = 1;
+  for (int run = 2; run <= 3; ++run) {
+    pc_->kernel().ClearCalls();
+    EXPECT_EQ(DetectUsbPrinter(context), kUsbModelQueryFailed);
+    EXPECT_EQ(context.modelName, L"Unknown");
+    EXPECT_EQ(context.deviceDescription, L"TAVIRPrinter");
+    EXPECT_EQ(context.usbPortName, L"USB001");
+    EXPECT_EQ(context.queryFailures, run);
+    for (const std::string& call : pc_->kernel().Calls()) EXPECT_EQ(call.rfind("Reg", 0), 0u) << call;
+  }
+}
+
+TEST_F(PrinterScanTest, ParallelScanCountsDriverlessDevicesOfTheSeries) {
+  std::wstring model = L"untouched";
+  EXPECT_EQ(DetectLptPrinter(context, &model), 0);  // no LPTENUM key
+  EXPECT_EQ(model, L"untouched");
+
+  AddLptDevice(L"TavirTQ-5800", L"1&1", L"LPTENUM\\TAVIRTQ-58008A3C", false);
+  AddLptDevice(L"TAVIRTQ-5800", L"1&2", L"LPTENUM\\TAVIRTQ-5800FFFF", true);  // has a driver
+  AddLptDevice(L"HPLaserJet", L"1&1", L"LPTENUM\\HPLASERJET1234", false);   // not the series
+  model.clear();
+  EXPECT_EQ(DetectLptPrinter(context, &model), 1);
+  EXPECT_EQ(model, L"TQ-5800");
+
+  // Two driverless devices: the model of the second; "_" removed, from the
+  // last "TQ" on.
+  AddLptDevice(L"TAVIRTQ_TQ_6900", L"2&1", L"LPTENUM\\TAVIR_TQ_TQ_69001A2B", false);
+  model.clear();
+  EXPECT_EQ(DetectLptPrinter(context, &model), 2);
+  EXPECT_EQ(model, L"TQ6900");
+}
+
+TEST_F(PrinterScanTest, ParallelModelOfShortMissingOrVanishedIds) {
+  AddLptDevice(L"TAVIRTQ-1", L"1&1", L"TQ1", false);  // fewer than four characters
+  std::wstring model;
+  EXPECT_EQ(DetectLptPrinter(context, &model), 1);
+  EXPECT_EQ(model, L"");
+
+  reg().DeleteValue(HKEY_LOCAL_MACHINE, kLptenum + L"TAVIRTQ-1\\1&1", L"HardwareID");
+  model.clear();
+  EXPECT_EQ(DetectLptPrinter(context, &model), 1);  // still counted, no model
+  EXPECT_EQ(model, L"");
+
+  // A device key that vanishes between the listing and its opening is skipped.
+  reg().FailOpen(HKEY_LOCAL_MACHINE, kLptenum + L"TAVIRTQ-1\\1&1", pf::ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(DetectLptPrinter(context, &model), 0);
+}
+
+}  // namespace
