@@ -11,58 +11,31 @@
 
 #include "platform/sim/sim_pc.h"
 #include "platform/sim/sim_registry.h"
+#include "tests/setup/devices/printer_registry.h"
 
 namespace {
 
 using pf::HKEY_LOCAL_MACHINE;
-
-const std::wstring kUsbprintEnum = L"SYSTEM\\CurrentControlSet\\Services\\usbprint\\Enum";
-const std::wstring kEnum = L"SYSTEM\\CurrentControlSet\\Enum\\";
-const std::wstring kInterfaces =
-    L"SYSTEM\\CurrentControlSet\\Control\\DeviceClasses\\{28d78fad-5a12-11d1-ae5b-0000f803a8c2}\\";
-const std::wstring kClassSuffix = L"{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";
-const std::wstring kUsbprint = L"SYSTEM\\CurrentControlSet\\Enum\\USBPRINT\\";
-const std::wstring kLptenum = L"SYSTEM\\CurrentControlSet\\Enum\\LPTENUM\\";
+using namespace printer_registry;
 
 class PrinterScanTest : public ::testing::Test {
  protected:
   pf::sim::SimRegistry& reg() { return pc_->registry(); }
 
-  // Entry `index` of the usbprint Enum key: the printer's instance path, its
-  // "SymbolicName" (none when empty) and the interface key that the name
-  // leads to, with its port number (none when 0) and description.
   void AddUsbPort(int index, const std::wstring& instancePath, const std::wstring& symbolicName,
                   const std::wstring& interfaceName, pf::DWORD portNumber, const std::wstring& description) {
-    reg().SetString(HKEY_LOCAL_MACHINE, kUsbprintEnum, std::to_wstring(index), instancePath);
-    const std::wstring parameters = kEnum + instancePath + L"\\Device Parameters";
-    if (symbolicName.empty()) {
-      reg().CreateKey(HKEY_LOCAL_MACHINE, parameters);
-    } else {
-      reg().SetString(HKEY_LOCAL_MACHINE, parameters, L"SymbolicName", symbolicName);
-    }
-    const std::wstring port = kInterfaces + L"##?#" + interfaceName + kClassSuffix + L"\\#\\Device Parameters";
-    reg().SetString(HKEY_LOCAL_MACHINE, port, L"Port Description", description);
-    if (portNumber != 0) reg().SetDword(HKEY_LOCAL_MACHINE, port, L"Port Number", portNumber);
+    printer_registry::AddUsbPort(reg(), index, instancePath, symbolicName, interfaceName, portNumber, description);
   }
-  // The usual shape: SymbolicName "\??\USB#VID_...#serial#{class}".
   void AddUsbPrinter(int index, const std::wstring& device, pf::DWORD portNumber, const std::wstring& description) {
-    std::wstring interfaceName = L"USB#" + device + L"#";
-    for (wchar_t& c : interfaceName) {
-      if (c == L'\\') c = L'#';
-    }
-    AddUsbPort(index, L"USB\\" + device, L"\\??\\" + interfaceName + kClassSuffix, interfaceName, portNumber,
-               description);
+    printer_registry::AddUsbPrinter(reg(), index, device, portNumber, description);
   }
-  void SetCount(pf::DWORD count) { reg().SetDword(HKEY_LOCAL_MACHINE, kUsbprintEnum, L"Count", count); }
+  void SetCount(pf::DWORD count) { SetUsbCount(reg(), count); }
   void AddUsbprintDevice(const std::wstring& id, const std::wstring& instance, const std::wstring& hardwareId) {
-    reg().SetMultiString(HKEY_LOCAL_MACHINE, kUsbprint + id + L"\\" + instance, L"HardwareID",
-                         {hardwareId, L"USBPRINT\\GENERIC"});
+    printer_registry::AddUsbprintDevice(reg(), id, instance, hardwareId);
   }
   void AddLptDevice(const std::wstring& id, const std::wstring& instance, const std::wstring& hardwareId,
                     bool hasDriver) {
-    const std::wstring key = kLptenum + id + L"\\" + instance;
-    reg().SetMultiString(HKEY_LOCAL_MACHINE, key, L"HardwareID", {hardwareId});
-    if (hasDriver) reg().SetString(HKEY_LOCAL_MACHINE, key, L"Mfg", L"TAVIR");
+    printer_registry::AddLptDevice(reg(), id, instance, hardwareId, hasDriver);
   }
 
   int List() {
@@ -113,7 +86,7 @@ TEST_F(PrinterScanTest, PortListStopsAtTheFirstEntryWhoseKeysAreMissing) {
   EXPECT_EQ(List(), kPortListCut);
 
   // The first entry's interface key is gone: nothing listed.
-  reg().DeleteTree(HKEY_LOCAL_MACHINE, kInterfaces + L"##?#USB#VID_F1C1&PID_0001#SER1#" + kClassSuffix);
+  reg().DeleteTree(HKEY_LOCAL_MACHINE, InterfaceKey(L"USB#VID_F1C1&PID_0001#SER1#"));
   EXPECT_EQ(List(), kNoPortListed);
   EXPECT_TRUE(descriptions.empty());
   EXPECT_TRUE(ports.empty());
@@ -191,8 +164,8 @@ TEST_F(PrinterScanTest, AnotherMakersPrinterIsNamedAfterTheFirstSpaceOfItsDescri
   EXPECT_EQ(context.usbPortName, L"USB002");
 
   // No space: no model; the name stays, the port and description are taken.
-  reg().SetString(HKEY_LOCAL_MACHINE, kInterfaces + L"##?#USB#VID_03F0&PID_1017#SER2#" + kClassSuffix +
-                      L"\\#\\Device Parameters", L"Port Description", L"LBP2900");
+  reg().SetString(HKEY_LOCAL_MACHINE, InterfaceKey(L"USB#VID_03F0&PID_1017#SER2#") + L"\\#\\Device Parameters",
+                  L"Port Description", L"LBP2900");
   context = SetupContext();
   context.modelName = L"before";
   EXPECT_EQ(DetectUsbPrinter(context), kUsbModelUnknown);
