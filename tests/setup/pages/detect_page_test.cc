@@ -4,10 +4,12 @@
 // keeps from re-entering the wizard while it runs.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/sim/sim_registry.h"
+#include "platform/sim/sim_usb_printer.h"
 #include "setup/app/setup_wizard.h"
 #include "setup/pages/connect_page.h"
 #include "setup/pages/detect_page.h"
@@ -100,12 +102,20 @@ class DetectPageTest : public ShellTest {
     return texts;
   }
 
-  // Another maker's printer on USB003, as Plug and Play records it.
-  void ConnectOtherMakersPrinter() {
-    printer_registry::AddUsbPrinter(reg(), 0, L"VID_03F0&PID_1017\\SER2", 3, L"HP LaserJet 1020");
-    printer_registry::AddUsbprintDevice(reg(), L"Hewlett-PackardHP_LaserJet_1020", L"1&1",
-                                        L"USBPRINT\\Hewlett-PackardHP_LaserJet_1020");
-    printer_registry::SetUsbCount(reg(), 1);
+  // Another maker's printer on USB003.
+  std::shared_ptr<pf::sim::SimUsbPrinter> OtherMakersPrinter() {
+    return pf::sim::SimUsbPrinter::Create(
+        pc_.pc(), printer_registry::UsbPort(L"03F0", L"SER2", L"Hewlett-PackardHP_LaserJet_1020", 3,
+                                            L"HP LaserJet 1020"));
+  }
+  // The maker's printer on USB001, answering "TQ-5800".
+  std::shared_ptr<pf::sim::SimUsbPrinter> MakersPrinter() {
+    auto printer = pf::sim::SimUsbPrinter::Create(pc_.pc());
+    printer->SetReply(pf::sim::SimUsbPrinter::ModelReply("TQ-5800", 0x01));
+    return printer;
+  }
+  void ConnectLptPrinter(const std::wstring& deviceId) {
+    printer_registry::ConnectLptPrinter(reg(), printer_registry::LptPort(deviceId, L"1&1"));
   }
 
   SetupContext context_;
@@ -169,7 +179,7 @@ TEST_F(DetectPageTest, WhileItRunsThePageAndTheFrameButtonsTakeNoInput) {
 }
 
 TEST_F(DetectPageTest, ModelOverrideWinsOverTheParallelScanAndTheDriverModel) {
-  printer_registry::AddLptDevice(reg(), L"TAVIRTQ-6900", L"1&1", L"LPTENUM\\TAVIRTQ-69001A2B", false);
+  ConnectLptPrinter(L"TAVIRTQ-69001A2B");
   Press(1023);
   Then([&] {
     EXPECT_EQ(NameBox(), L"TQ-6900");  // one driverless parallel printer of the series
@@ -186,7 +196,8 @@ TEST_F(DetectPageTest, ModelOverrideWinsOverTheParallelScanAndTheDriverModel) {
 }
 
 TEST_F(DetectPageTest, APrinterPresentFromTheStartIsIdentifiedAtOnce) {
-  ConnectOtherMakersPrinter();
+  auto printer = OtherMakersPrinter();
+  printer->PlugIn();
   Press(1023);
   Then([&] {
     EXPECT_EQ(Texts(), (std::vector<std::wstring>{L"", kDetected}));
@@ -200,36 +211,45 @@ TEST_F(DetectPageTest, APrinterPresentFromTheStartIsIdentifiedAtOnce) {
   CancelAndRun();
 }
 
-TEST_F(DetectPageTest, APrinterThatAppearsDuringTheWaitIsFoundAtTheNextPoll) {
-  Then([&] { pc_->kernel().ScheduleIn(1200, [&] { ConnectOtherMakersPrinter(); }); });
+TEST_F(DetectPageTest, TheMakersPrinterThatAppearsDuringTheWaitIsFoundAtTheNextPollAndAsked) {
+  auto printer = MakersPrinter();
+  Then([&] { printer->PlugInAfter(1200); });
   Press(1023);
   Then([&] {
     std::vector<std::wstring> expected{L""};
     for (const std::wstring& text : Dots(3)) expected.push_back(text);
     expected.push_back(kDetected);
     EXPECT_EQ(Texts(), expected);
-    EXPECT_EQ(Times().back(), 1500u);
-    EXPECT_EQ(NameBox(), L"LaserJet 1020");
+    // Found at the poll at 1.5 s; the query pauses 50 ms between request and reply.
+    EXPECT_EQ(Times().back(), 1550u);
+    EXPECT_EQ(NameBox(), L"TQ-5800");
+    EXPECT_EQ(context_.usbPortName, L"USB001");
+    EXPECT_EQ(context_.deviceDescription, L"TAVIRPrinter");
+    EXPECT_EQ(printer->Writes().size(), 1u);
   });
   CancelAndRun();
 }
 
 TEST_F(DetectPageTest, AMakersPrinterThatCannotBeQueriedFallsBackAndIsNeverUnknown) {
-  printer_registry::AddUsbPrinter(reg(), 0, L"VID_F1C1&PID_0001\\SER1", 1, L"TAVIR TQ-5800");
-  printer_registry::AddUsbprintDevice(reg(), L"TAVIRTQ-5800TQMM", L"7&1", L"USBPRINT\\TAVIRTQ-5800TQMM");
-  printer_registry::SetUsbCount(reg(), 1);
-  context_.queryFailures = 1;  // an earlier query failed: this one is not asked again
+  auto printer = MakersPrinter();
+  printer->PlugIn();
+  printer->ScriptRead(pf::sim::UsbTransfer::Never());
   Press(1023);
   Then([&] {
-    EXPECT_EQ(Texts().back(), kNotDetected);
-    EXPECT_EQ(context_.queryFailures, 2);
-    EXPECT_EQ(NameBox(), L"TQ-5800");
-    printer_registry::AddLptDevice(reg(), L"TAVIRTQ-6900", L"1&1", L"LPTENUM\\TAVIRTQ-69001A2B", false);
+    EXPECT_EQ(Texts(), (std::vector<std::wstring>{L"", kNotDetected}));
+    EXPECT_EQ(context_.queryFailures, 1);
+    EXPECT_EQ(NameBox(), L"TQ-5800");  // the driver's model, not "Unknown"
+    EXPECT_EQ(context_.modelName, L"TQ-5800");
+    EXPECT_EQ(printer->PendingTransfers(), 0u);
+    ConnectLptPrinter(L"TAVIRTQ-69001A2B");
   });
   Press(1022);
   Press(1023);
   Then([&] {
+    // Not asked again; the parallel scan's model this time.
     EXPECT_EQ(Texts().back(), kNotDetected);
+    EXPECT_EQ(context_.queryFailures, 2);
+    EXPECT_EQ(printer->ReadsStarted(), 1u);
     EXPECT_EQ(NameBox(), L"TQ-6900");
     EXPECT_EQ(context_.modelName, L"TQ-6900");
   });
