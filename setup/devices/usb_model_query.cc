@@ -34,13 +34,14 @@ bool OpenChannel(PrinterChannel* channel) {
 
 // The number of bytes a transfer that went pending on `pipe` moved: waits at
 // most a second, then reads the outcome without waiting. A transfer still
-// pending is cancelled and waited for, so that it no longer refers to its
-// buffer and OVERLAPPED when the caller lets them go; it counts 0 bytes.
+// pending (whatever the reading of its outcome said) is cancelled and waited
+// for, so that it no longer refers to its buffer and OVERLAPPED when the
+// caller lets them go; it counts 0 bytes.
 pf::DWORD FinishPendingTransfer(pf::HANDLE pipe, pf::OVERLAPPED* overlapped) {
   pf::WaitForSingleObject(pipe, kTransferWaitMs);
   pf::DWORD count = 0;
   if (pf::GetOverlappedResult(pipe, overlapped, &count, pf::FALSE)) return count;
-  if (pf::GetLastError() == static_cast<pf::DWORD>(pf::ERROR_IO_INCOMPLETE)) {
+  if (overlapped->Internal == pf::STATUS_PENDING) {
     pf::CancelIo(pipe);
     pf::DWORD ignored = 0;
     pf::GetOverlappedResult(pipe, overlapped, &ignored, pf::TRUE);

@@ -206,6 +206,15 @@ TEST_F(UsbQueryTest, ATransferStillPendingAfterItsWaitIsCancelledBeforeItsBuffer
   }
   EXPECT_EQ(CallCount("CancelIo"), 4u);
   EXPECT_EQ(printer->OpenHandles(), 0u);
+
+  // Also when reading the outcome fails for another reason than the
+  // transfer being incomplete.
+  printer->ScriptRead(UsbTransfer::Never());
+  pc_->kernel().ClearFaults();  // counts this call from 0
+  pc_->kernel().FailCall("GetOverlappedResult", pf::ERROR_INVALID_PARAMETER, 0);
+  std::vector<pf::BYTE> buffer(64);
+  EXPECT_EQ(UsbPipeRead(buffer.data()), kPipeStatusUsbError);
+  EXPECT_EQ(printer->PendingTransfers(), 0u);
 }
 
 // --- The model query ---
