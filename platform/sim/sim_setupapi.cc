@@ -42,11 +42,11 @@ class DeviceInfoSet : public KernelObject {
   std::vector<SetDevice> devices;
   std::vector<SetInterface> interfaces;
 
-  size_t DeviceIndex(const std::wstring& instanceId, const GUID& classGuid) {
+  size_t DeviceIndex(const std::wstring& instanceId, const GUID& classGuid, DWORD devInst) {
     for (size_t i = 0; i < devices.size(); ++i) {
       if (SameText(devices[i].instanceId, instanceId)) return i;
     }
-    devices.push_back(SetDevice{instanceId, classGuid, static_cast<DWORD>(devices.size() + 1)});
+    devices.push_back(SetDevice{instanceId, classGuid, devInst});
     return devices.size() - 1;
   }
   // The device a record names: Reserved holds its index + 1 and DevInst must agree.
@@ -92,13 +92,18 @@ bool IsLinked(SimRegistry& registry, const std::wstring& referenceKeyPath) {
   return type == REG_DWORD && bytes.size() == 4 && bytes != std::string(4, '\0');
 }
 
+// The device's number, the same in every set made on the PC, as DevInst gives it.
+DWORD DevNode(std::map<std::wstring, DWORD>* devNodes, const std::wstring& instanceId) {
+  const auto inserted = devNodes->emplace(Lower(instanceId), static_cast<DWORD>(devNodes->size() + 1));
+  return inserted.first->second;
+}
+
 // Adds the interfaces that one interface key describes, and their device.
-void AddInterfaceKey(SimRegistry& registry, const GUID& interfaceClass, const std::wstring& classPath,
-                     const std::wstring& keyName, const wchar_t* enumerator, DWORD flags, DeviceInfoSet* set) {
+void AddInterfaceKey(SimRegistry& registry, std::map<std::wstring, DWORD>* devNodes, const GUID& interfaceClass,
+                     const std::wstring& classPath, const std::wstring& keyName, DWORD flags, DeviceInfoSet* set) {
   const std::wstring keyPath = classPath + L"\\" + keyName;
   std::wstring instanceId;
   if (!ReadString(registry, keyPath, L"DeviceInstance", &instanceId)) return;
-  if (enumerator != nullptr && !SameText(enumerator, instanceId)) return;
   std::wstring classText;
   GUID deviceClass{};
   if (!ReadString(registry, kEnumPath + instanceId, L"ClassGUID", &classText) || !ParseGuid(classText, &deviceClass)) {
@@ -111,7 +116,7 @@ void AddInterfaceKey(SimRegistry& registry, const GUID& interfaceClass, const st
     if ((flags & DIGCF_PRESENT) && !linked) continue;
     std::wstring path = L"\\\\?\\" + Lower(base);
     if (reference.size() > 1) path += L"\\" + reference.substr(1);
-    const size_t device = set->DeviceIndex(instanceId, deviceClass);
+    const size_t device = set->DeviceIndex(instanceId, deviceClass, DevNode(devNodes, instanceId));
     set->interfaces.push_back(SetInterface{device, interfaceClass, path, linked ? SPINT_ACTIVE : 0});
   }
 }
@@ -177,30 +182,21 @@ HDEVINFO SimSetupApi::SetupDiGetClassDevsW(const GUID* classGuid, const wchar_t*
     kernel_.SetLastError(error);
     return INVALID_HANDLE_VALUE;
   }
-  // Only sets of device interfaces: sets of a setup class's devices are not simulated.
-  if (!(flags & DIGCF_DEVICEINTERFACE)) {
+  // Only the sets the seam promises: the interfaces of one class, of every
+  // enumerator. Sets of a setup class's devices, of all classes or of one
+  // enumerator are not simulated.
+  if (!(flags & DIGCF_DEVICEINTERFACE) || (flags & DIGCF_ALLCLASSES) || enumerator != nullptr) {
     kernel_.SetLastError(ERROR_NOT_SUPPORTED);
     return INVALID_HANDLE_VALUE;
   }
-  if (classGuid == nullptr && !(flags & DIGCF_ALLCLASSES)) {
+  if (classGuid == nullptr) {
     kernel_.SetLastError(ERROR_INVALID_PARAMETER);
     return INVALID_HANDLE_VALUE;
   }
-  std::vector<GUID> classes;
-  if (flags & DIGCF_ALLCLASSES) {
-    for (const std::wstring& name : registry_.SubkeyNames(HKEY_LOCAL_MACHINE, kDeviceClassesPath)) {
-      GUID guid{};
-      if (ParseGuid(name, &guid)) classes.push_back(guid);
-    }
-  } else {
-    classes.push_back(*classGuid);
-  }
   auto set = std::make_shared<DeviceInfoSet>();
-  for (const GUID& interfaceClass : classes) {
-    const std::wstring classPath = std::wstring(kDeviceClassesPath) + L"\\" + FormatGuid(interfaceClass);
-    for (const std::wstring& keyName : registry_.SubkeyNames(HKEY_LOCAL_MACHINE, classPath)) {
-      AddInterfaceKey(registry_, interfaceClass, classPath, keyName, enumerator, flags, set.get());
-    }
+  const std::wstring classPath = std::wstring(kDeviceClassesPath) + L"\\" + FormatGuid(*classGuid);
+  for (const std::wstring& keyName : registry_.SubkeyNames(HKEY_LOCAL_MACHINE, classPath)) {
+    AddInterfaceKey(registry_, &devNodes_, *classGuid, classPath, keyName, flags, set.get());
   }
   kernel_.SetLastError(ERROR_SUCCESS);
   return kernel_.Insert(std::move(set));
