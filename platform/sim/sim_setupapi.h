@@ -63,7 +63,7 @@ class SimSetupApi : public SetupApi {
   SimKernel& kernel_;
   SimRegistry& registry_;
   std::map<std::pair<std::string, DWORD>, DWORD> indexFaults_;
-  std::map<std::wstring, DWORD> devNodes_;  // by lower-case instance id
+  std::map<std::wstring, DWORD> devNodes_;  // by upper-case instance id
 };
 
 // "{28d78fad-5a12-11d1-ae5b-0000f803a8c2}" and back; Parse accepts either case.

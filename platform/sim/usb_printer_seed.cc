@@ -2,6 +2,8 @@
 
 #include <cwctype>
 
+#include "common/text/case_fold.h"
+#include "common/text/utf.h"
 #include "platform/registry.h"
 #include "platform/sim/reg_file.h"
 
@@ -9,16 +11,6 @@ namespace pf::sim {
 namespace {
 
 constexpr wchar_t kControlSet[] = L"SYSTEM\\CurrentControlSet\\";
-
-std::wstring Lower(std::wstring text) {
-  for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(c));
-  return text;
-}
-
-std::wstring Upper(std::wstring text) {
-  for (wchar_t& c : text) c = static_cast<wchar_t>(std::towupper(c));
-  return text;
-}
 
 // The instance id with every backslash turned into "#", as interface names spell it.
 std::wstring Hashed(const std::wstring& instanceId) {
@@ -34,7 +26,7 @@ class Section {
  public:
   explicit Section(const std::wstring& path) : text_(FormatRegKey(L"HKEY_LOCAL_MACHINE\\" + path)) {}
   Section& String(const std::wstring& name, const std::wstring& value) {
-    return Value(name, REG_SZ, UnitsToBytes(value + L'\0'));
+    return Value(name, REG_SZ, text::Utf16LeBytesWithNul(value));
   }
   Section& Dword(const std::wstring& name, DWORD value) {
     std::string bytes;
@@ -44,7 +36,7 @@ class Section {
   Section& MultiString(const std::wstring& name, const std::vector<std::wstring>& strings) {
     std::wstring units;
     for (const auto& s : strings) units += s + L'\0';
-    return Value(name, REG_MULTI_SZ, UnitsToBytes(units + L'\0'));
+    return Value(name, REG_MULTI_SZ, text::Utf16LeBytesWithNul(units));
   }
   std::string End() const { return text_ + "\r\n"; }
 
@@ -58,8 +50,16 @@ class Section {
 
 }  // namespace
 
+std::wstring InterfaceDevicePath(const std::wstring& keyName, const std::wstring& reference) {
+  std::wstring path = keyName.compare(0, 4, L"##?#") == 0 ? keyName.substr(4) : keyName;
+  for (wchar_t& c : path) c = static_cast<wchar_t>(std::towlower(c));
+  path = L"\\\\?\\" + path;
+  if (!reference.empty()) path += L"\\" + reference;
+  return path;
+}
+
 std::wstring UsbPrinterSeed::InstanceId() const {
-  return L"USB\\VID_" + Upper(vendorId) + L"&PID_" + Upper(productId) + L"\\" + serial;
+  return L"USB\\VID_" + text::Upper(vendorId) + L"&PID_" + text::Upper(productId) + L"\\" + serial;
 }
 
 std::wstring UsbPrinterSeed::InterfaceKeyName() const {
@@ -77,9 +77,7 @@ std::wstring UsbPrinterSeed::PrinterKeyPath() const {
   return std::wstring(kControlSet) + L"Enum\\USBPRINT\\" + printerId + L"\\" + printerInstance;
 }
 
-std::wstring UsbPrinterSeed::DevicePath() const {
-  return L"\\\\?\\" + Lower(Hashed(InstanceId()) + L"#" + kUsbPrintInterfaceClass);
-}
+std::wstring UsbPrinterSeed::DevicePath() const { return InterfaceDevicePath(InterfaceKeyName()); }
 
 std::wstring LptPrinterSeed::KeyPath() const {
   return std::wstring(kControlSet) + L"Enum\\LPTENUM\\" + deviceId + L"\\" + instance;

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "platform/sim/reg_file.h"
+#include "common/text/utf.h"
 #include "platform/sim/sim_pc.h"
 #include "platform/sim/sim_registry.h"
 #include "platform/sim/usb_printer_seed.h"
@@ -153,7 +153,7 @@ TEST_F(SimSetupApiTest, OnlyDevicesWithAPresentInterfaceAreInAPresentSet) {
 }
 
 TEST_F(SimSetupApiTest, AReferenceStringFollowsTheDevicePath) {
-  Seed(RegText({UsbInterfaceKeys(kFirst)}) + "[HKEY_LOCAL_MACHINE\\" + Utf16ToUtf8(kFirst.InterfaceKeyPath()) +
+  Seed(RegText({UsbInterfaceKeys(kFirst)}) + "[HKEY_LOCAL_MACHINE\\" + text::Utf16ToUtf8(kFirst.InterfaceKeyPath()) +
        "\\#Raw\\Control]\r\n\"Linked\"=dword:00000001\r\n");
   HDEVINFO set = PresentSet();
   EXPECT_EQ(PathAt(set, 0), kFirst.DevicePath());

@@ -292,6 +292,28 @@ TEST_F(SimUsbPrinterTest, ALateCompletionIntoAFreedBufferIsCaught) {
   pf::CloseHandle(pipe);
 }
 
+// The fault with the buffer and the record on the stack: a read started in a
+// frame that returns without waiting for it.
+void ReadIntoAFrameThatGoes(HANDLE pipe) {
+  BYTE reply[255] = {};
+  OVERLAPPED overlapped{};
+  DWORD count = 0;
+  pf::ReadFile(pipe, reply, 64, &count, &overlapped);
+}
+
+TEST_F(SimUsbPrinterTest, ALateCompletionIntoAFrameThatReturnedIsCaught) {
+  printer_->PlugIn();
+  printer_->ScriptRead(UsbTransfer::After(1500));
+  HANDLE pipe = OpenPipe();
+  EXPECT_DEATH(
+      {
+        ReadIntoAFrameThatGoes(pipe);
+        pf::Sleep(2000);
+      },
+      "stack-use-after-return");
+  pf::CloseHandle(pipe);
+}
+
 TEST_F(SimUsbPrinterTest, TransfersOnASynchronousHandleWaitOnTheClockInsideTheCall) {
   printer_->PlugIn();
   printer_->ScriptWrite(UsbTransfer::After(400));
