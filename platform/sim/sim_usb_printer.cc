@@ -88,16 +88,14 @@ class SimUsbPrinter::Handle : public SimIoObject, public std::enable_shared_from
   bool signalled_ = false;
 };
 
-
 // One transfer on the pipe, from its start to its completion.
 struct SimUsbPrinter::Transfer {
-  // The handle it was started on; weak, so that a transfer left pending does
-  // not keep its handle and the printer alive for ever.
-  unsigned long owner;  // the handle's serial number
+  // The handle it was started on, by serial number, and weakly, so that a
+  // transfer left pending keeps neither its handle nor the printer alive.
+  unsigned long owner;
   std::weak_ptr<Handle> handle;
   bool read;
   void* buffer;  // the caller's, written (a read) or read (a write) when the transfer completes
-  DWORD size;
   OVERLAPPED* overlapped;  // the caller's, or null
   bool done = false;
   bool aborting = false;
@@ -275,7 +273,7 @@ BOOL SimUsbPrinter::Start(const std::shared_ptr<Handle>& handle, bool read, void
   const DWORD count = plan.bytes == UsbTransfer::kAll ? all : std::min(plan.bytes, size);
   const DWORD error = plan.outcome == UsbTransfer::Outcome::Fails ? plan.error : 0;
 
-  auto transfer = std::make_shared<Transfer>(Transfer{handle->serial(), handle, read, buffer, size, overlapped});
+  auto transfer = std::make_shared<Transfer>(Transfer{handle->serial(), handle, read, buffer, overlapped});
   handle->Signal(false);
   if (overlapped != nullptr) {
     overlapped->Internal = kStatusPending;
