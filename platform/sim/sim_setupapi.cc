@@ -4,9 +4,11 @@
 #include <cwctype>
 #include <vector>
 
-#include "platform/sim/buffer_packer.h"
+#include "common/text/case_fold.h"
 #include "common/text/utf.h"
+#include "platform/sim/buffer_packer.h"
 #include "platform/sim/sim_registry.h"
+#include "platform/sim/usb_printer_seed.h"
 
 namespace pf::sim {
 namespace {
@@ -14,13 +16,6 @@ namespace {
 constexpr wchar_t kDeviceClassesPath[] = L"SYSTEM\\CurrentControlSet\\Control\\DeviceClasses";
 constexpr wchar_t kEnumPath[] = L"SYSTEM\\CurrentControlSet\\Enum\\";
 constexpr DWORD SPINT_ACTIVE = 0x1;
-
-std::wstring Lower(std::wstring text) {
-  for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(c));
-  return text;
-}
-
-bool SameText(const std::wstring& a, const std::wstring& b) { return Lower(a) == Lower(b); }
 
 struct SetDevice {
   std::wstring instanceId;
@@ -42,11 +37,11 @@ class DeviceInfoSet : public KernelObject {
   std::vector<SetDevice> devices;
   std::vector<SetInterface> interfaces;
 
-  size_t DeviceIndex(const std::wstring& instanceId, const GUID& classGuid) {
+  size_t DeviceIndex(const std::wstring& instanceId, const GUID& classGuid, DWORD devInst) {
     for (size_t i = 0; i < devices.size(); ++i) {
-      if (SameText(devices[i].instanceId, instanceId)) return i;
+      if (text::EqualsNoCase(devices[i].instanceId, instanceId)) return i;
     }
-    devices.push_back(SetDevice{instanceId, classGuid, static_cast<DWORD>(devices.size() + 1)});
+    devices.push_back(SetDevice{instanceId, classGuid, devInst});
     return devices.size() - 1;
   }
   // The device a record names: Reserved holds its index + 1 and DevInst must agree.
@@ -72,13 +67,13 @@ void FillDevice(const SetDevice& device, size_t index, SP_DEVINFO_DATA* record) 
 }
 
 // A REG_SZ value's text up to its NUL; false when missing or of another type.
-bool ReadString(SimRegistry& registry, const std::wstring& path, const wchar_t* name, std::wstring* text) {
+bool ReadString(SimRegistry& registry, const std::wstring& path, const wchar_t* name, std::wstring* value) {
   DWORD type = REG_NONE;
   std::string bytes;
   if (!registry.GetValue(HKEY_LOCAL_MACHINE, path, name, &type, &bytes) || type != REG_SZ) return false;
-  *text = text::FromUtf16LeBytes(bytes);
-  const size_t nul = text->find(L'\0');
-  if (nul != std::wstring::npos) text->resize(nul);
+  *value = text::FromUtf16LeBytes(bytes);
+  const size_t nul = value->find(L'\0');
+  if (nul != std::wstring::npos) value->resize(nul);
   return true;
 }
 
@@ -92,26 +87,29 @@ bool IsLinked(SimRegistry& registry, const std::wstring& referenceKeyPath) {
   return type == REG_DWORD && bytes.size() == 4 && bytes != std::string(4, '\0');
 }
 
+// The device's number, the same in every set made on the PC, as DevInst gives it.
+DWORD DevNode(std::map<std::wstring, DWORD>* devNodes, const std::wstring& instanceId) {
+  const auto inserted = devNodes->emplace(text::Upper(instanceId), static_cast<DWORD>(devNodes->size() + 1));
+  return inserted.first->second;
+}
+
 // Adds the interfaces that one interface key describes, and their device.
-void AddInterfaceKey(SimRegistry& registry, const GUID& interfaceClass, const std::wstring& classPath,
-                     const std::wstring& keyName, const wchar_t* enumerator, DWORD flags, DeviceInfoSet* set) {
+void AddInterfaceKey(SimRegistry& registry, std::map<std::wstring, DWORD>* devNodes, const GUID& interfaceClass,
+                     const std::wstring& classPath, const std::wstring& keyName, DWORD flags, DeviceInfoSet* set) {
   const std::wstring keyPath = classPath + L"\\" + keyName;
   std::wstring instanceId;
   if (!ReadString(registry, keyPath, L"DeviceInstance", &instanceId)) return;
-  if (enumerator != nullptr && !SameText(enumerator, instanceId)) return;
   std::wstring classText;
   GUID deviceClass{};
   if (!ReadString(registry, kEnumPath + instanceId, L"ClassGUID", &classText) || !ParseGuid(classText, &deviceClass)) {
     return;
   }
-  std::wstring base = keyName.compare(0, 4, L"##?#") == 0 ? keyName.substr(4) : keyName;
   for (const std::wstring& reference : registry.SubkeyNames(HKEY_LOCAL_MACHINE, keyPath)) {
     if (reference.empty() || reference[0] != L'#') continue;
     const bool linked = IsLinked(registry, keyPath + L"\\" + reference);
     if ((flags & DIGCF_PRESENT) && !linked) continue;
-    std::wstring path = L"\\\\?\\" + Lower(base);
-    if (reference.size() > 1) path += L"\\" + reference.substr(1);
-    const size_t device = set->DeviceIndex(instanceId, deviceClass);
+    const std::wstring path = InterfaceDevicePath(keyName, reference.substr(1));
+    const size_t device = set->DeviceIndex(instanceId, deviceClass, DevNode(devNodes, instanceId));
     set->interfaces.push_back(SetInterface{device, interfaceClass, path, linked ? SPINT_ACTIVE : 0});
   }
 }
@@ -119,11 +117,11 @@ void AddInterfaceKey(SimRegistry& registry, const GUID& interfaceClass, const st
 }  // namespace
 
 std::wstring FormatGuid(const GUID& guid) {
-  wchar_t text[40];
-  std::swprintf(text, 40, L"{%08x-%04x-%04x-%02x%02x-%02x%02x%02x%02x%02x%02x}", static_cast<unsigned>(guid.Data1),
+  wchar_t formatted[40];
+  std::swprintf(formatted, 40, L"{%08x-%04x-%04x-%02x%02x-%02x%02x%02x%02x%02x%02x}", static_cast<unsigned>(guid.Data1),
                 guid.Data2, guid.Data3, guid.Data4[0], guid.Data4[1], guid.Data4[2], guid.Data4[3], guid.Data4[4],
                 guid.Data4[5], guid.Data4[6], guid.Data4[7]);
-  return text;
+  return formatted;
 }
 
 bool ParseGuid(const std::wstring& text, GUID* guid) {
@@ -177,30 +175,21 @@ HDEVINFO SimSetupApi::SetupDiGetClassDevsW(const GUID* classGuid, const wchar_t*
     kernel_.SetLastError(error);
     return INVALID_HANDLE_VALUE;
   }
-  // Only sets of device interfaces: sets of a setup class's devices are not simulated.
-  if (!(flags & DIGCF_DEVICEINTERFACE)) {
+  // Only the sets the seam promises: the interfaces of one class, of every
+  // enumerator. Sets of a setup class's devices, of all classes or of one
+  // enumerator are not simulated.
+  if (!(flags & DIGCF_DEVICEINTERFACE) || (flags & DIGCF_ALLCLASSES) || enumerator != nullptr) {
     kernel_.SetLastError(ERROR_NOT_SUPPORTED);
     return INVALID_HANDLE_VALUE;
   }
-  if (classGuid == nullptr && !(flags & DIGCF_ALLCLASSES)) {
+  if (classGuid == nullptr) {
     kernel_.SetLastError(ERROR_INVALID_PARAMETER);
     return INVALID_HANDLE_VALUE;
   }
-  std::vector<GUID> classes;
-  if (flags & DIGCF_ALLCLASSES) {
-    for (const std::wstring& name : registry_.SubkeyNames(HKEY_LOCAL_MACHINE, kDeviceClassesPath)) {
-      GUID guid{};
-      if (ParseGuid(name, &guid)) classes.push_back(guid);
-    }
-  } else {
-    classes.push_back(*classGuid);
-  }
   auto set = std::make_shared<DeviceInfoSet>();
-  for (const GUID& interfaceClass : classes) {
-    const std::wstring classPath = std::wstring(kDeviceClassesPath) + L"\\" + FormatGuid(interfaceClass);
-    for (const std::wstring& keyName : registry_.SubkeyNames(HKEY_LOCAL_MACHINE, classPath)) {
-      AddInterfaceKey(registry_, interfaceClass, classPath, keyName, enumerator, flags, set.get());
-    }
+  const std::wstring classPath = std::wstring(kDeviceClassesPath) + L"\\" + FormatGuid(*classGuid);
+  for (const std::wstring& keyName : registry_.SubkeyNames(HKEY_LOCAL_MACHINE, classPath)) {
+    AddInterfaceKey(registry_, &devNodes_, *classGuid, classPath, keyName, flags, set.get());
   }
   kernel_.SetLastError(ERROR_SUCCESS);
   return kernel_.Insert(std::move(set));

@@ -3,7 +3,8 @@
 // one .reg seed (platform/sim/usb_printer_seed.h) describes a PC for the sim
 // and for a Wine prefix alike.
 //
-// SetupDiGetClassDevsW with DIGCF_DEVICEINTERFACE reads, for the class,
+// SetupDiGetClassDevsW makes sets of the interfaces of one class (flags
+// DIGCF_DEVICEINTERFACE, optionally DIGCF_PRESENT; no enumerator). It reads
 // HKLM\SYSTEM\CurrentControlSet\Control\DeviceClasses\{guid}\<interface key>:
 // "DeviceInstance" names the device, whose key
 // HKLM\SYSTEM\CurrentControlSet\Enum\<instance> must hold a "ClassGUID" in
@@ -62,6 +63,7 @@ class SimSetupApi : public SetupApi {
   SimKernel& kernel_;
   SimRegistry& registry_;
   std::map<std::pair<std::string, DWORD>, DWORD> indexFaults_;
+  std::map<std::wstring, DWORD> devNodes_;  // by upper-case instance id
 };
 
 // "{28d78fad-5a12-11d1-ae5b-0000f803a8c2}" and back; Parse accepts either case.

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
-#include <cwctype>
 #include <limits>
 
+#include "common/text/case_fold.h"
 #include "platform/sim/sim_pc.h"
 #include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_sync.h"
@@ -13,12 +13,6 @@ namespace pf::sim {
 namespace {
 
 constexpr wchar_t kPipeName[] = L"PIPE01";
-
-bool SameText(const std::wstring& a, const std::wstring& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) {
-           return std::towupper(x) == std::towupper(y);
-         });
-}
 
 }  // namespace
 
@@ -94,16 +88,14 @@ class SimUsbPrinter::Handle : public SimIoObject, public std::enable_shared_from
   bool signalled_ = false;
 };
 
-
 // One transfer on the pipe, from its start to its completion.
 struct SimUsbPrinter::Transfer {
-  // The handle it was started on; weak, so that a transfer left pending does
-  // not keep its handle and the printer alive for ever.
-  unsigned long owner;  // the handle's serial number
+  // The handle it was started on, by serial number, and weakly, so that a
+  // transfer left pending keeps neither its handle nor the printer alive.
+  unsigned long owner;
   std::weak_ptr<Handle> handle;
   bool read;
   void* buffer;  // the caller's, written (a read) or read (a write) when the transfer completes
-  DWORD size;
   OVERLAPPED* overlapped;  // the caller's, or null
   bool done = false;
   bool aborting = false;
@@ -170,7 +162,7 @@ void SimUsbPrinter::UpdateServiceList(bool listed) {
     std::wstring id;
     registry_.GetString(HKEY_LOCAL_MACHINE, kUsbPrintServiceEnumPath, std::to_wstring(i), &id);
     registry_.DeleteValue(HKEY_LOCAL_MACHINE, kUsbPrintServiceEnumPath, std::to_wstring(i));
-    if (!SameText(id, seed_.InstanceId())) ids.push_back(id);
+    if (!text::EqualsNoCase(id, seed_.InstanceId())) ids.push_back(id);
   }
   if (listed) ids.push_back(seed_.InstanceId());
   std::string error;
@@ -252,7 +244,7 @@ std::shared_ptr<SimIoObject> SimUsbPrinter::Open(const std::wstring& rest, DWORD
   if (opensUntilUnplug_ == 0) Unplug();
   if (!pluggedIn_) return nullptr;
   const bool pipe = !rest.empty();
-  if (pipe && !SameText(rest, kPipeName)) return nullptr;
+  if (pipe && !text::EqualsNoCase(rest, kPipeName)) return nullptr;
   if (opensUntilUnplug_ > 0) --opensUntilUnplug_;
   ++(pipe ? pipeOpens_ : deviceOpens_);
   ++openHandles_;
@@ -281,7 +273,7 @@ BOOL SimUsbPrinter::Start(const std::shared_ptr<Handle>& handle, bool read, void
   const DWORD count = plan.bytes == UsbTransfer::kAll ? all : std::min(plan.bytes, size);
   const DWORD error = plan.outcome == UsbTransfer::Outcome::Fails ? plan.error : 0;
 
-  auto transfer = std::make_shared<Transfer>(Transfer{handle->serial(), handle, read, buffer, size, overlapped});
+  auto transfer = std::make_shared<Transfer>(Transfer{handle->serial(), handle, read, buffer, overlapped});
   handle->Signal(false);
   if (overlapped != nullptr) {
     overlapped->Internal = kStatusPending;
@@ -364,3 +356,8 @@ std::shared_ptr<SimUsbPrinter::Transfer> SimUsbPrinter::PendingOn(const Handle* 
 }
 
 }  // namespace pf::sim
+
+// Under AddressSanitizer, frames that returned stay poisoned for a while, so
+// that a late transfer writing into a buffer on a stack that is gone is
+// reported too (the program's buffers are usually locals).
+extern "C" const char* __asan_default_options() { return "detect_stack_use_after_return=1"; }

@@ -2,6 +2,8 @@
 
 #include <cwctype>
 
+#include "common/text/case_fold.h"
+#include "common/text/utf.h"
 #include "platform/registry.h"
 #include "common/text/utf.h"
 #include "platform/sim/reg_file.h"
@@ -10,16 +12,6 @@ namespace pf::sim {
 namespace {
 
 constexpr wchar_t kControlSet[] = L"SYSTEM\\CurrentControlSet\\";
-
-std::wstring Lower(std::wstring text) {
-  for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(c));
-  return text;
-}
-
-std::wstring Upper(std::wstring text) {
-  for (wchar_t& c : text) c = static_cast<wchar_t>(std::towupper(c));
-  return text;
-}
 
 // The instance id with every backslash turned into "#", as interface names spell it.
 std::wstring Hashed(const std::wstring& instanceId) {
@@ -59,8 +51,16 @@ class Section {
 
 }  // namespace
 
+std::wstring InterfaceDevicePath(const std::wstring& keyName, const std::wstring& reference) {
+  std::wstring path = keyName.compare(0, 4, L"##?#") == 0 ? keyName.substr(4) : keyName;
+  for (wchar_t& c : path) c = static_cast<wchar_t>(std::towlower(c));
+  path = L"\\\\?\\" + path;
+  if (!reference.empty()) path += L"\\" + reference;
+  return path;
+}
+
 std::wstring UsbPrinterSeed::InstanceId() const {
-  return L"USB\\VID_" + Upper(vendorId) + L"&PID_" + Upper(productId) + L"\\" + serial;
+  return L"USB\\VID_" + text::Upper(vendorId) + L"&PID_" + text::Upper(productId) + L"\\" + serial;
 }
 
 std::wstring UsbPrinterSeed::InterfaceKeyName() const {
@@ -78,9 +78,7 @@ std::wstring UsbPrinterSeed::PrinterKeyPath() const {
   return std::wstring(kControlSet) + L"Enum\\USBPRINT\\" + printerId + L"\\" + printerInstance;
 }
 
-std::wstring UsbPrinterSeed::DevicePath() const {
-  return L"\\\\?\\" + Lower(Hashed(InstanceId()) + L"#" + kUsbPrintInterfaceClass);
-}
+std::wstring UsbPrinterSeed::DevicePath() const { return InterfaceDevicePath(InterfaceKeyName()); }
 
 std::wstring LptPrinterSeed::KeyPath() const {
   return std::wstring(kControlSet) + L"Enum\\LPTENUM\\" + deviceId + L"\\" + instance;

@@ -75,6 +75,11 @@ struct LptPrinterSeed {
   std::wstring KeyPath() const;  // SYSTEM\CurrentControlSet\Enum\LPTENUM\<deviceId>\<instance>
 };
 
+// The device path of an interface as SetupAPI gives it (Wine's form): "\\?\"
+// and the interface key name without its leading "##?#", lower-cased, then
+// "\" and the reference string when there is one.
+std::wstring InterfaceDevicePath(const std::wstring& keyName, const std::wstring& reference = std::wstring());
+
 inline constexpr wchar_t kUsbPrintServiceEnumPath[] = L"SYSTEM\\CurrentControlSet\\Services\\usbprint\\Enum";
 
 // Sections of a .reg text (no header), each key ending in a blank line.

@@ -22,6 +22,10 @@ class ContractTest : public ::testing::Test {
   std::wstring ScratchKeyPath() const { return scratchKeyPath_; }
   // True natively (simulated PC), false under Wine.
   bool IsSimulated() const;
+  // Applies a .reg text (UTF-8, as platform/sim/reg_file.h writes it) to the
+  // machine's registry: the simulated PC's, or under Wine the real one. Keys
+  // it creates are deleted after the test. Fails the test on a malformed text.
+  void ImportSeed(const std::string& regText);
 
  private:
   struct Env;

@@ -3,6 +3,7 @@
 
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_pc.h"
+#include "platform/sim/sim_registry.h"
 #include "tests/contract/contract_env.h"
 
 struct ContractTest::Env {
@@ -27,3 +28,8 @@ void ContractTest::TearDown() {
 }
 
 bool ContractTest::IsSimulated() const { return true; }
+
+void ContractTest::ImportSeed(const std::string& regText) {
+  std::string error;
+  ASSERT_TRUE(env_->pc->registry().ImportRegText(regText, &error)) << error;
+}

@@ -1,10 +1,12 @@
 // The contract tests' environment on the real Windows platform (under Wine in
 // the tests): a scratch folder under the temporary folder and a scratch key
-// under HKEY_CURRENT_USER, both removed afterwards.
+// under HKEY_CURRENT_USER, both removed afterwards, and seeds written into the
+// real registry, whose new keys are removed afterwards.
 #include <string>
 
 #include "platform/platform.h"
 #include "tests/contract/contract_env.h"
+#include "tests/wine/registry_seed_win32.h"
 
 #include <windows.h>
 
@@ -30,25 +32,22 @@ void DeleteFolderTree(const std::wstring& folder) {
   ::RemoveDirectoryW(folder.c_str());
 }
 
+}  // namespace
+
+namespace {
+
 void DeleteKeyTree(HKEY parent, const std::wstring& path) {
-  HKEY key;
-  if (::RegOpenKeyExW(parent, path.c_str(), 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
-    wchar_t name[256];
-    for (;;) {
-      DWORD length = 256;
-      if (::RegEnumKeyExW(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-      DeleteKeyTree(key, name);
-    }
-    ::RegCloseKey(key);
-  }
-  ::RegDeleteKeyW(parent, path.c_str());
+  winetest::DeleteKeyTree(reinterpret_cast<pf::HKEY>(parent), path);
 }
 
 }  // namespace
 
-struct ContractTest::Env {};
+struct ContractTest::Env {
+  winetest::RegistrySeed seed;
+};
 
 void ContractTest::SetUp() {
+  env_ = new Env;
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
   std::string name = info ? info->name() : "test";
   std::wstring wideName(name.begin(), name.end());
@@ -67,8 +66,15 @@ void ContractTest::SetUp() {
 }
 
 void ContractTest::TearDown() {
+  delete env_;
+  env_ = nullptr;
   DeleteFolderTree(scratchFolder_);
   DeleteKeyTree(HKEY_CURRENT_USER, scratchKeyPath_);
 }
 
 bool ContractTest::IsSimulated() const { return false; }
+
+void ContractTest::ImportSeed(const std::string& regText) {
+  std::string error;
+  ASSERT_TRUE(env_->seed.Apply(regText, &error)) << error;
+}

@@ -292,6 +292,28 @@ TEST_F(SimUsbPrinterTest, ALateCompletionIntoAFreedBufferIsCaught) {
   pf::CloseHandle(pipe);
 }
 
+// The fault with the buffer and the record on the stack: a read started in a
+// frame that returns without waiting for it.
+void ReadIntoAFrameThatGoes(HANDLE pipe) {
+  BYTE reply[255] = {};
+  OVERLAPPED overlapped{};
+  DWORD count = 0;
+  pf::ReadFile(pipe, reply, 64, &count, &overlapped);
+}
+
+TEST_F(SimUsbPrinterTest, ALateCompletionIntoAFrameThatReturnedIsCaught) {
+  printer_->PlugIn();
+  printer_->ScriptRead(UsbTransfer::After(1500));
+  HANDLE pipe = OpenPipe();
+  EXPECT_DEATH(
+      {
+        ReadIntoAFrameThatGoes(pipe);
+        pf::Sleep(2000);
+      },
+      "stack-use-after-return");
+  pf::CloseHandle(pipe);
+}
+
 TEST_F(SimUsbPrinterTest, TransfersOnASynchronousHandleWaitOnTheClockInsideTheCall) {
   printer_->PlugIn();
   printer_->ScriptWrite(UsbTransfer::After(400));
@@ -354,16 +376,39 @@ TEST_F(SimUsbPrinterTest, PluggingInWritesWhatPlugAndPlayRecordsAndUnpluggingUnl
   EXPECT_EQ(pf::GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 }
 
-TEST_F(SimUsbPrinterTest, APrinterPluggedInLaterAppearsWhenTheClockGetsThere) {
+// The device path of the first present USB printing interface, as SetupAPI reports it; empty when none.
+std::wstring FirstInterfacePath() {
+  HDEVINFO set = pf::SetupDiGetClassDevsW(&GUID_DEVINTERFACE_USBPRINT, nullptr, 0,
+                                          DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
+  SP_DEVICE_INTERFACE_DATA iface{};
+  iface.cbSize = sizeof iface;
+  std::wstring path;
+  if (pf::SetupDiEnumDeviceInterfaces(set, nullptr, &GUID_DEVINTERFACE_USBPRINT, 0, &iface)) {
+    std::vector<BYTE> buffer(1024);
+    auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_W*>(buffer.data());
+    detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W);
+    if (pf::SetupDiGetDeviceInterfaceDetailW(set, &iface, detail, 1024, nullptr, nullptr)) path = detail->DevicePath;
+  }
+  pf::SetupDiDestroyDeviceInfoList(set);
+  return path;
+}
+
+TEST_F(SimUsbPrinterTest, APrinterPluggedInLaterAppearsInSetupApiAndOpensWhenTheClockGetsThere) {
   printer_->PlugInAfter(1200);
   pf::Sleep(1199);
   EXPECT_FALSE(printer_->pluggedIn());
+  EXPECT_EQ(FirstInterfacePath(), L"");
   EXPECT_EQ(OpenDevice(), INVALID_HANDLE_VALUE);
   pf::Sleep(1);
   EXPECT_TRUE(printer_->pluggedIn());
-  HANDLE device = OpenDevice();
+  const std::wstring path = FirstInterfacePath();
+  EXPECT_EQ(path, printer_->DevicePath());
+  HANDLE device = pf::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  OPEN_EXISTING, 0);
   EXPECT_NE(device, INVALID_HANDLE_VALUE);
   pf::CloseHandle(device);
+  printer_->Unplug();
+  EXPECT_EQ(FirstInterfacePath(), L"");
 }
 
 TEST_F(SimUsbPrinterTest, APrinterCanVanishJustBeforeAnOpen) {
