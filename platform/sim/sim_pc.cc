@@ -12,7 +12,7 @@ namespace pf::sim {
 SimPc::SimPc()
     : system_(std::make_unique<SimSystem>(kernel_)),
       sync_(std::make_unique<SimSync>(kernel_)),
-      registry_(std::make_unique<SimRegistry>(kernel_.codePages())),
+      registry_(std::make_unique<SimRegistry>(kernel_)),
       files_(std::make_unique<SimFiles>(kernel_)),
       services_(std::make_unique<SimServices>(*system_)) {}
 
