@@ -14,7 +14,7 @@ SimPc::SimPc()
       sync_(std::make_unique<SimSync>(kernel_)),
       registry_(std::make_unique<SimRegistry>(kernel_)),
       files_(std::make_unique<SimFiles>(kernel_)),
-      services_(std::make_unique<SimServices>(*system_)) {}
+      services_(std::make_unique<SimServices>(kernel_)) {}
 
 SimPc::~SimPc() = default;
 
@@ -28,5 +28,13 @@ Platform SimPc::platform() {
   platform.sync = sync_.get();
   return platform;
 }
+
+void SimPc::Restart() {
+  services_->Shutdown();
+  services_->EndProcesses();
+  registry_->DropVolatileKeys();
+}
+
+ScopedSimPc::~ScopedSimPc() { pc_.services().EndProcesses(); }
 
 }  // namespace pf::sim

@@ -51,7 +51,7 @@ std::string FakeProgram::entryName;
 
 class SimServiceManagerTest : public ::testing::Test {
  protected:
-  SimServiceManagerTest() : services_(system_) {
+  SimServiceManagerTest() : services_(kernel_) {
     FakeProgram::manager = &services_;
     FakeProgram::controls.clear();
     services_.RegisterProgram(L"C:\\Program Files\\Common Files\\Services\\Spoolmate.exe", FakeProgram::Main);
