@@ -84,6 +84,7 @@ struct SimServices::Process {
   bool ended = false;
   bool abort = false;       // the manager ends the process: its dispatcher returns
   bool abandoned = false;   // StartService gave up before it connected
+  std::uint64_t connectBy = 0;  // virtual time by which it must connect
   LPHANDLER_FUNCTION handler = nullptr;
   std::deque<std::shared_ptr<Request>> requests;
 };
@@ -304,18 +305,18 @@ BOOL SimServices::Start(SC_HANDLE service, std::vector<std::string> args) {
   process->serviceArgs.insert(process->serviceArgs.end(), args.begin(), args.end());
   process->statusHandle = nextStatusHandle_;
   nextStatusHandle_ += 4;
+  process->connectBy = kernel_.Now() + kStartTimeout;
   target->process = process;
   target->status = SERVICE_STATUS{target->registration.serviceType, SERVICE_START_PENDING, 0, 0, 0, 0, 2000};
   processes_.push_back(process);
   started_.push_back(start.imagePath);
   process->thread = std::thread(&SimServices::RunProcess, this, process, std::move(program), std::move(start));
 
-  const std::uint64_t deadline = kernel_.Now() + kStartTimeout;
   kernel_.Wait([&] {
     const Service* current = FindService(key);
     const bool reported = current && current->status.dwCurrentState != SERVICE_START_PENDING;
     return process->ended || process->entryReturned || (process->connected && reported) ||
-           (!process->connected && kernel_.Now() >= deadline);
+           (!process->connected && kernel_.Now() >= process->connectBy);
   });
   if (!process->connected) {
     process->abandoned = true;
@@ -468,9 +469,13 @@ BOOL SimServices::StartServiceCtrlDispatcherA(const SERVICE_TABLE_ENTRYA* table)
   auto lock = kernel_.Lock();
   if (DWORD error = kernel_.Enter("StartServiceCtrlDispatcherA")) return Fail(error);
   Process* process = currentProcess_;
-  if (!process || process->abandoned) return Fail(ERROR_FAILED_SERVICE_CONTROLLER_CONNECT);
+  if (!process) return Fail(ERROR_FAILED_SERVICE_CONTROLLER_CONNECT);
   if (!table || !table[0].lpServiceName || !table[0].lpServiceProc) return Fail(ERROR_INVALID_PARAMETER);
   if (process->connected) return Fail(ERROR_SERVICE_ALREADY_RUNNING);
+  if (process->abandoned || kernel_.Now() >= process->connectBy) {  // too late: the start has failed
+    process->abandoned = true;
+    return Fail(ERROR_FAILED_SERVICE_CONTROLLER_CONNECT);
+  }
   process->connected = true;
   kernel_.Notify();
   // An own-process service runs the table's first entry, whatever its name.
