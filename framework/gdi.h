@@ -45,4 +45,22 @@ class CBrush : public CGdiObject {
   bool CreateSolidBrush(COLORREF colour) { return Attach(Windows().CreateSolidBrush(colour)); }
 };
 
+// The device context of a window's client area, released when the object
+// goes. Its release needs the window as well, so it is an owner of its own.
+class CClientDC {
+ public:
+  explicit CClientDC(HWND window) : window_(window), dc_(Windows().GetDC(window)) {}
+  ~CClientDC() {
+    if (dc_) Windows().ReleaseDC(window_, dc_);
+  }
+  CClientDC(const CClientDC&) = delete;
+  CClientDC& operator=(const CClientDC&) = delete;
+
+  HDC handle() const { return dc_; }
+
+ private:
+  HWND window_;
+  HDC dc_;
+};
+
 }  // namespace fw

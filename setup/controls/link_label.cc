@@ -101,11 +101,12 @@ void LinkLabel::FitToText() {
 
   int textWidth = 0;
   int textHeight = 0;
-  fw::HDC dc = windows.GetDC(window);
-  fw::HGDIOBJ previous = windows.SelectObject(dc, underlineFont_.handle());
-  windows.GetTextExtentPoint32W(dc, GetWindowText(), &textWidth, &textHeight);
-  windows.SelectObject(dc, previous);
-  windows.ReleaseDC(window, dc);
+  {
+    fw::CClientDC dc(window);
+    fw::HGDIOBJ previous = windows.SelectObject(dc.handle(), underlineFont_.handle());
+    windows.GetTextExtentPoint32W(dc.handle(), GetWindowText(), &textWidth, &textHeight);
+    windows.SelectObject(dc.handle(), previous);
+  }
 
   const fw::LONG style = GetStyle();
   const fw::LONG height = textHeight + borderY;

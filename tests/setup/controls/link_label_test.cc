@@ -121,6 +121,7 @@ TEST_F(LinkLabelTest, WhatItMadeGoesWithTheControlOrTheObject) {
     EXPECT_EQ(windows_.LiveCursors(), cursors + 1);
     EXPECT_EQ(windows_.LiveWindows(), windows + 1);
     EXPECT_EQ(windows_.LiveGdiObjects(), gdiObjects + 2);  // its plain and underlined fonts
+    EXPECT_EQ(windows_.LiveDcs(), 0);  // sizing to the text gave its device context back
   }
   EXPECT_FALSE(windows_.IsWindow(tip));
   EXPECT_EQ(windows_.LiveCursors(), cursors);
