@@ -28,6 +28,13 @@ constexpr std::initializer_list<ObjectKind> kKernelKinds = {ObjectKind::File, Ob
 
 }  // namespace
 
+void CompleteOverlapped(SimKernel& kernel, OVERLAPPED* overlapped, DWORD error, DWORD count) {
+  if (overlapped == nullptr) return;
+  overlapped->Internal = error;
+  overlapped->InternalHigh = count;
+  if (auto event = kernel.FindAs<SimEvent>(overlapped->hEvent, {ObjectKind::Event})) event->Set(true);
+}
+
 BOOL SimSync::CloseHandle(HANDLE handle) {
   auto lock = kernel_.Lock();
   if (DWORD error = kernel_.Enter("CloseHandle")) return kernel_.Fail(error);
