@@ -282,14 +282,21 @@ HMODULE HeadlessWindows::LoadLibraryW(const std::wstring& path) {
   return module;
 }
 
-BOOL HeadlessWindows::FreeLibrary(HMODULE module) { return modules_.erase(module) ? TRUE : FALSE; }
+// A module's cursors go with it, as shared resources do on Windows.
+BOOL HeadlessWindows::FreeLibrary(HMODULE module) {
+  if (!modules_.erase(module)) return FALSE;
+  for (auto it = cursors_.begin(); it != cursors_.end();) {
+    it = it->second == module ? cursors_.erase(it) : std::next(it);
+  }
+  return TRUE;
+}
 
 HCURSOR HeadlessWindows::LoadCursorFromModule(HMODULE module, int id) {
   constexpr int kHandCursor = 106;
   if (cursorMissing_ || id != kHandCursor || !modules_.count(module)) return 0;
   HCURSOR cursor = nextCursor_;
   nextCursor_ += 4;
-  cursors_.insert(cursor);
+  cursors_[cursor] = module;
   return cursor;
 }
 
@@ -297,7 +304,7 @@ HCURSOR HeadlessWindows::CopyCursor(HCURSOR cursor) {
   if (!cursors_.count(cursor)) return 0;
   HCURSOR copy = nextCursor_;
   nextCursor_ += 4;
-  cursors_.insert(copy);
+  cursors_[copy] = 0;
   return copy;
 }
 

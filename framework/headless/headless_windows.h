@@ -215,7 +215,7 @@ class HeadlessWindows : public WindowApi {
   void SetLoadLibraryFails(bool fails) { loadLibraryFails_ = fails; }
   void SetCursorMissing(bool missing) { cursorMissing_ = missing; }
   HCURSOR CurrentCursor() const { return currentCursor_; }
-  int LiveCursors() const { return static_cast<int>(cursors_.size()); }
+  int LiveCursors() const { return static_cast<int>(cursors_.size()); }  // copies and those of loaded modules
   int LiveModules() const { return static_cast<int>(modules_.size()); }
   std::wstring ToolText(HWND tooltip, HWND window, UINT id) const;
   bool HasTool(HWND tooltip, HWND window, UINT id) const;
@@ -344,7 +344,7 @@ class HeadlessWindows : public WindowApi {
 
   bool loadLibraryFails_ = false, cursorMissing_ = false;
   std::set<HMODULE> modules_;
-  std::set<HCURSOR> cursors_;
+  std::map<HCURSOR, HMODULE> cursors_;  // and the module a loaded one belongs to (0 for copies)
   std::uintptr_t nextModule_ = 0x40000, nextCursor_ = 0x50000;
   HCURSOR currentCursor_ = 0;
 

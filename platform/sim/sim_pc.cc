@@ -13,9 +13,9 @@ namespace pf::sim {
 SimPc::SimPc()
     : system_(std::make_unique<SimSystem>(kernel_)),
       sync_(std::make_unique<SimSync>(kernel_)),
-      registry_(std::make_unique<SimRegistry>(kernel_.codePages(), &kernel_)),
+      registry_(std::make_unique<SimRegistry>(kernel_)),
       files_(std::make_unique<SimFiles>(kernel_)),
-      services_(std::make_unique<SimServices>(*system_)),
+      services_(std::make_unique<SimServices>(kernel_)),
       setupApi_(std::make_unique<SimSetupApi>(kernel_, *registry_)) {}
 
 SimPc::~SimPc() = default;
@@ -31,5 +31,13 @@ Platform SimPc::platform() {
   platform.setupApi = setupApi_.get();
   return platform;
 }
+
+void SimPc::Restart() {
+  services_->Shutdown();
+  services_->EndProcesses();
+  registry_->DropVolatileKeys();
+}
+
+ScopedSimPc::~ScopedSimPc() { pc_.services().EndProcesses(); }
 
 }  // namespace pf::sim

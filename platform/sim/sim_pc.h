@@ -41,6 +41,13 @@ class SimPc {
   // The platform whose groups are this PC's.
   Platform platform();
 
+  // Restarts the PC as far as the programs can tell: the running services
+  // get SERVICE_CONTROL_SHUTDOWN (those that accept it), then every service
+  // process ends, and the volatile registry keys are gone. Files, the other
+  // keys, service registrations, the clock and the test's own handles stay.
+  // Auto-start services are not started again; a test starts what it needs.
+  void Restart();
+
  private:
   SimKernel kernel_;
   std::unique_ptr<SimSystem> system_;
@@ -52,9 +59,14 @@ class SimPc {
 };
 
 // A fresh PC, installed as the current platform for the object's lifetime.
+// The PC's service processes end, and their threads are joined, before the
+// previous platform comes back, so that none of them runs on another PC.
 class ScopedSimPc {
  public:
   ScopedSimPc() : scope_(pc_.platform()) {}
+  ~ScopedSimPc();
+  ScopedSimPc(const ScopedSimPc&) = delete;
+  ScopedSimPc& operator=(const ScopedSimPc&) = delete;
   SimPc& pc() { return pc_; }
   SimPc* operator->() { return &pc_; }
 

@@ -30,12 +30,17 @@ constexpr std::initializer_list<ObjectKind> kKernelKinds = {ObjectKind::File, Ob
 
 bool SetEventState(SimKernel& kernel, HANDLE event, bool signalled) {
   auto lock = kernel.Lock();
-  const DWORD error = kernel.LastError();
-  auto object = kernel.LookupAs<SimEvent>(event, {ObjectKind::Event});
-  kernel.SetLastError(error);
+  auto object = kernel.FindAs<SimEvent>(event, {ObjectKind::Event});
   if (!object) return false;
   object->Set(signalled);
   return true;
+}
+
+void CompleteOverlapped(SimKernel& kernel, OVERLAPPED* overlapped, DWORD error, DWORD count) {
+  if (overlapped == nullptr) return;
+  overlapped->Internal = error;
+  overlapped->InternalHigh = count;
+  if (auto event = kernel.FindAs<SimEvent>(overlapped->hEvent, {ObjectKind::Event})) event->Set(true);
 }
 
 BOOL SimSync::CloseHandle(HANDLE handle) {

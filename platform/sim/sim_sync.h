@@ -37,4 +37,10 @@ inline constexpr LONG ERROR_POSSIBLE_DEADLOCK = 1131;
 // fault). False when the handle is not an open event.
 bool SetEventState(SimKernel& kernel, HANDLE event, bool signalled);
 
+// Ends the transfer of an OVERLAPPED record as Windows does when a transfer
+// completes: its outcome in the record (Internal holds the Win32 error here;
+// programs read it through GetOverlappedResult) and its event, if it has one,
+// set. For the files group and the device objects; the kernel is locked.
+void CompleteOverlapped(SimKernel& kernel, OVERLAPPED* overlapped, DWORD error, DWORD count);
+
 }  // namespace pf::sim

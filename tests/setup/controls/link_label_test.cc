@@ -109,6 +109,33 @@ TEST_F(LinkLabelTest, HandCursorOrTheSystemsWhenItCannotBeLoaded) {
   EXPECT_EQ(windows_.LiveModules(), 0);
 }
 
+TEST_F(LinkLabelTest, WhatItMadeGoesWithTheControlOrTheObject) {
+  const int cursors = windows_.LiveCursors();
+  const std::size_t windows = windows_.LiveWindows();
+  const int gdiObjects = windows_.LiveGdiObjects();
+  fw::HWND tip = 0;
+  {
+    LinkLabel extra;
+    ASSERT_TRUE(extra.Bind(1026, &dialog));
+    tip = extra.tooltip();
+    EXPECT_EQ(windows_.LiveCursors(), cursors + 1);
+    EXPECT_EQ(windows_.LiveWindows(), windows + 1);
+    EXPECT_EQ(windows_.LiveGdiObjects(), gdiObjects + 2);  // its plain and underlined fonts
+    EXPECT_EQ(windows_.LiveDcs(), 0);  // sizing to the text gave its device context back
+  }
+  EXPECT_FALSE(windows_.IsWindow(tip));
+  EXPECT_EQ(windows_.LiveCursors(), cursors);
+  EXPECT_EQ(windows_.LiveWindows(), windows);
+  EXPECT_EQ(windows_.LiveGdiObjects(), gdiObjects);
+
+  // Destroying the dialog releases them while the object lives on, once.
+  dialog.DestroyWindow();
+  EXPECT_EQ(windows_.LiveCursors(), 0);
+  EXPECT_EQ(windows_.LiveWindows(), 0u);
+  EXPECT_EQ(windows_.LiveGdiObjects(), 0);
+  EXPECT_EQ(dialog.link.tooltip(), 0u);
+}
+
 TEST_F(LinkLabelTest, TheTooltipShowsTheTargetAndSeesTheLoopsMessages) {
   fw::HWND tip = dialog.link.tooltip();
   ASSERT_NE(tip, 0u);
