@@ -2,8 +2,12 @@
 
 #include "platform/sim/sim_codepages.h"
 #include "platform/sim/sim_files.h"
+#include "platform/sim/sim_process.h"
 #include "platform/sim/sim_registry.h"
+#include "platform/sim/sim_resources.h"
 #include "platform/sim/sim_services.h"
+#include "platform/sim/sim_shell_folders.h"
+#include "platform/sim/sim_spooler.h"
 #include "platform/sim/sim_sync.h"
 #include "platform/sim/sim_system.h"
 
@@ -14,7 +18,11 @@ SimPc::SimPc()
       sync_(std::make_unique<SimSync>(kernel_)),
       registry_(std::make_unique<SimRegistry>(kernel_.codePages())),
       files_(std::make_unique<SimFiles>(kernel_)),
-      services_(std::make_unique<SimServices>(*system_)) {}
+      services_(std::make_unique<SimServices>(*system_)),
+      shellFolders_(std::make_unique<SimShellFolders>(kernel_, *files_)),
+      spooler_(std::make_unique<SimSpooler>(kernel_, *registry_)),
+      resources_(std::make_unique<SimResources>(kernel_)),
+      process_(std::make_unique<SimProcess>(kernel_, *system_, *files_, *shellFolders_, *registry_)) {}
 
 SimPc::~SimPc() = default;
 
@@ -26,6 +34,10 @@ Platform SimPc::platform() {
   platform.system = system_.get();
   platform.services = services_.get();
   platform.sync = sync_.get();
+  platform.spooler = spooler_.get();
+  platform.process = process_.get();
+  platform.shellFolders = shellFolders_.get();
+  platform.resources = resources_.get();
   return platform;
 }
 

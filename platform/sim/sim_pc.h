@@ -20,6 +20,10 @@ class SimCodePages;
 class SimSystem;
 class SimServices;
 class SimSync;
+class SimSpooler;
+class SimProcess;
+class SimShellFolders;
+class SimResources;
 
 class SimPc {
  public:
@@ -35,6 +39,10 @@ class SimPc {
   SimSystem& system() { return *system_; }
   SimServices& services() { return *services_; }
   SimSync& sync() { return *sync_; }
+  SimSpooler& spooler() { return *spooler_; }
+  SimProcess& process() { return *process_; }
+  SimShellFolders& shellFolders() { return *shellFolders_; }
+  SimResources& resources() { return *resources_; }
 
   // The platform whose groups are this PC's.
   Platform platform();
@@ -46,6 +54,10 @@ class SimPc {
   std::unique_ptr<SimRegistry> registry_;
   std::unique_ptr<SimFiles> files_;
   std::unique_ptr<SimServices> services_;
+  std::unique_ptr<SimShellFolders> shellFolders_;
+  std::unique_ptr<SimSpooler> spooler_;
+  std::unique_ptr<SimResources> resources_;
+  std::unique_ptr<SimProcess> process_;
 };
 
 // A fresh PC, installed as the current platform for the object's lifetime.
