@@ -1,12 +1,15 @@
 // The contract tests' environment on the real Windows platform (under Wine in
 // the tests): a scratch folder under the temporary folder and a scratch key
-// under HKEY_CURRENT_USER, both removed afterwards.
+// under HKEY_CURRENT_USER, both removed afterwards, and printers added with
+// the spooler's own calls and deleted afterwards.
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 #include "tests/contract/contract_env.h"
 
 #include <windows.h>
+#include <winspool.h>
 
 namespace {
 
@@ -44,11 +47,26 @@ void DeleteKeyTree(HKEY parent, const std::wstring& path) {
   ::RegDeleteKeyW(parent, path.c_str());
 }
 
+constexpr const wchar_t* kDriverName = L"TQ Contract Driver";
+
+// Deletes the printer of that name if there is one (also one left over by an
+// earlier run that did not finish).
+void DeletePrinterNamed(const std::wstring& name) {
+  PRINTER_DEFAULTSW defaults{nullptr, nullptr, PRINTER_ALL_ACCESS};
+  HANDLE printer = nullptr;
+  if (!::OpenPrinterW(const_cast<wchar_t*>(name.c_str()), &printer, &defaults)) return;
+  ::DeletePrinter(printer);
+  ::ClosePrinter(printer);
+}
+
 }  // namespace
 
-struct ContractTest::Env {};
+struct ContractTest::Env {
+  std::vector<std::wstring> printers;
+};
 
 void ContractTest::SetUp() {
+  env_ = new Env;
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
   std::string name = info ? info->name() : "test";
   std::wstring wideName(name.begin(), name.end());
@@ -69,6 +87,35 @@ void ContractTest::SetUp() {
 void ContractTest::TearDown() {
   DeleteFolderTree(scratchFolder_);
   DeleteKeyTree(HKEY_CURRENT_USER, scratchKeyPath_);
+  for (const std::wstring& name : env_->printers) DeletePrinterNamed(name);
+  if (!env_->printers.empty()) ::DeletePrinterDriverW(nullptr, nullptr, const_cast<wchar_t*>(kDriverName));
+  delete env_;
+  env_ = nullptr;
 }
 
 bool ContractTest::IsSimulated() const { return false; }
+
+// Wine's spooler takes a driver whose files are its own PostScript driver's,
+// then a printer of that driver at level 2.
+bool ContractTest::AddTestPrinter(const std::wstring& name, const std::wstring& port, const std::wstring& comment) {
+  DRIVER_INFO_3W driver{};
+  driver.cVersion = 3;
+  driver.pName = const_cast<wchar_t*>(kDriverName);
+  driver.pDriverPath = const_cast<wchar_t*>(L"wineps.drv");
+  driver.pDataFile = const_cast<wchar_t*>(L"wineps.drv");
+  driver.pConfigFile = const_cast<wchar_t*>(L"wineps.drv");
+  if (!::AddPrinterDriverExW(nullptr, 3, reinterpret_cast<BYTE*>(&driver), APD_COPY_NEW_FILES)) return false;
+  DeletePrinterNamed(name);
+  PRINTER_INFO_2W info{};
+  info.pPrinterName = const_cast<wchar_t*>(name.c_str());
+  info.pPortName = const_cast<wchar_t*>(port.c_str());
+  info.pDriverName = const_cast<wchar_t*>(kDriverName);
+  info.pComment = comment.empty() ? nullptr : const_cast<wchar_t*>(comment.c_str());
+  info.pPrintProcessor = const_cast<wchar_t*>(L"WinPrint");
+  info.pDatatype = const_cast<wchar_t*>(L"RAW");
+  HANDLE printer = ::AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&info));
+  if (printer == nullptr) return false;
+  ::ClosePrinter(printer);
+  env_->printers.push_back(name);
+  return true;
+}
