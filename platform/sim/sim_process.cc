@@ -45,9 +45,34 @@ std::wstring ExtensionOf(const std::wstring& path) {
   return extension;
 }
 
+// The path with backslashes only and its "." and ".." parts resolved.
+std::wstring Normalized(std::wstring path) {
+  std::wstring prefix;  // a UNC path's two leading backslashes
+  if (path.size() >= 2 && (path[0] == L'\\' || path[0] == L'/') && (path[1] == L'\\' || path[1] == L'/')) {
+    prefix = L"\\\\";
+    path.erase(0, 2);
+  }
+  std::vector<std::wstring> parts;
+  std::size_t begin = 0;
+  for (;;) {
+    const std::size_t end = path.find_first_of(L"\\/", begin);
+    const std::wstring part = path.substr(begin, end == std::wstring::npos ? std::wstring::npos : end - begin);
+    if (part == L"..") {
+      if (parts.size() > 1) parts.pop_back();
+    } else if (part != L"." && !(part.empty() && !parts.empty() && end != std::wstring::npos)) {
+      parts.push_back(part);
+    }
+    if (end == std::wstring::npos) break;
+    begin = end + 1;
+  }
+  std::wstring joined;
+  for (std::size_t i = 0; i < parts.size(); ++i) joined += (i > 0 ? L"\\" : L"") + parts[i];
+  return prefix + joined;
+}
+
 std::wstring Join(const std::wstring& folder, const std::wstring& name) {
   if (folder.empty()) return name;
-  return folder.back() == L'\\' ? folder + name : folder + L'\\' + name;
+  return Normalized(folder.back() == L'\\' ? folder + name : folder + L'\\' + name);
 }
 
 bool IsFullPath(const std::wstring& name) {
@@ -304,7 +329,7 @@ std::wstring SimProcess::Locate(const std::wstring& name, DWORD* error) {
   std::vector<std::wstring> candidates;
   if (name.empty()) {
   } else if (IsFullPath(name)) {
-    candidates.push_back(name);
+    candidates.push_back(Normalized(name));
   } else if (name.find_first_of(L"\\/") != std::wstring::npos) {
     candidates.push_back(Join(CurrentDirectory(), name));
   } else {
