@@ -1,7 +1,6 @@
 #include "platform/sim/sim_print_ui.h"
 
 #include <algorithm>
-#include <cwctype>
 #include <map>
 
 #include "platform/sim/reg_file.h"
@@ -9,18 +8,12 @@
 #include "platform/sim/sim_pc.h"
 #include "platform/sim/sim_shell_folders.h"
 #include "platform/sim/sim_spooler.h"
+#include "platform/sim/sim_text.h"
 
 namespace pf::sim {
 namespace {
 
 constexpr DWORD kRefused = 1;
-
-std::wstring Upper(std::wstring text) {
-  for (wchar_t& c : text) c = static_cast<wchar_t>(std::towupper(c));
-  return text;
-}
-
-bool SameText(const std::wstring& a, const std::wstring& b) { return Upper(a) == Upper(b); }
 
 std::wstring Trim(const std::wstring& text) {
   const std::size_t begin = text.find_first_not_of(L" \t\r");
@@ -55,7 +48,7 @@ std::map<std::wstring, std::vector<std::wstring>> InfSections(const std::wstring
     line = Trim(line.substr(0, FindOutsideQuotes(line, L';')));
     if (line.empty()) continue;
     if (line.front() == L'[' && line.back() == L']') {
-      section = Upper(Trim(line.substr(1, line.size() - 2)));
+      section = UpperCase(Trim(line.substr(1, line.size() - 2)));
       sections[section];
     } else if (!section.empty()) {
       sections[section].push_back(line);
@@ -110,7 +103,7 @@ bool PrintUiEntryPoint(const std::wstring& commandLine, std::wstring* rest) {
   const std::wstring target = commandLine.substr(begin, end - begin);
   const std::size_t comma = target.find(L',');
   if (comma == std::wstring::npos) return false;
-  const std::wstring library = Upper(target.substr(0, comma));
+  const std::wstring library = UpperCase(target.substr(0, comma));
   if ((library != L"PRINTUI.DLL" && library != L"PRINTUI") || target.substr(comma + 1) != L"PrintUIEntry") {
     return false;
   }
@@ -321,12 +314,12 @@ bool SimPrintUi::InfNamesModel(const std::wstring& infText, const std::wstring& 
   if (auto found = sections.find(L"STRINGS"); found != sections.end()) {
     for (const std::wstring& line : found->second) {
       std::wstring key, value;
-      if (SplitEntry(line, &key, &value)) strings[Upper(key)] = Unquoted(value);
+      if (SplitEntry(line, &key, &value)) strings[UpperCase(key)] = Unquoted(value);
     }
   }
   auto keyText = [&strings](const std::wstring& key) {
     if (key.size() >= 2 && key.front() == L'%' && key.back() == L'%') {
-      auto found = strings.find(Upper(key.substr(1, key.size() - 2)));
+      auto found = strings.find(UpperCase(key.substr(1, key.size() - 2)));
       return found != strings.end() ? found->second : key;
     }
     return Unquoted(key);
@@ -337,8 +330,8 @@ bool SimPrintUi::InfNamesModel(const std::wstring& infText, const std::wstring& 
     std::wstring key, value;
     if (!SplitEntry(line, &key, &value)) value = line;  // a bare models section name
     const std::vector<std::wstring> parts = SplitCommas(value);
-    std::vector<std::wstring> modelSections{Upper(parts[0])};
-    for (std::size_t i = 1; i < parts.size(); ++i) modelSections.push_back(Upper(parts[0] + L"." + parts[i]));
+    std::vector<std::wstring> modelSections{UpperCase(parts[0])};
+    for (std::size_t i = 1; i < parts.size(); ++i) modelSections.push_back(UpperCase(parts[0] + L"." + parts[i]));
     for (const std::wstring& name : modelSections) {
       auto section = sections.find(name);
       if (section == sections.end()) continue;

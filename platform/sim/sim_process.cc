@@ -10,18 +10,13 @@
 #include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_shell_folders.h"
 #include "platform/sim/sim_system.h"
+#include "platform/sim/sim_text.h"
 
 namespace pf::sim {
 namespace {
 
 constexpr INT_PTR kShellStarted = 42;
 constexpr UINT kWinExecStarted = 33;
-
-bool SameText(const std::wstring& a, const std::wstring& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) {
-           return std::towupper(x) == std::towupper(y);
-         });
-}
 
 std::wstring Text(const wchar_t* text) { return text != nullptr ? text : L""; }
 
@@ -39,10 +34,7 @@ std::wstring FolderOf(const std::wstring& path) {
 std::wstring ExtensionOf(const std::wstring& path) {
   const std::wstring name = FileNameOf(path);
   const std::size_t dot = name.find_last_of(L'.');
-  if (dot == std::wstring::npos) return std::wstring();
-  std::wstring extension = name.substr(dot);
-  for (wchar_t& c : extension) c = static_cast<wchar_t>(std::towupper(c));
-  return extension;
+  return dot == std::wstring::npos ? std::wstring() : UpperCase(name.substr(dot));
 }
 
 // The path with backslashes only and its "." and ".." parts resolved.

@@ -1,9 +1,9 @@
 #include "platform/sim/sim_resources.h"
 
-#include <cwctype>
 #include <fstream>
 #include <iterator>
 
+#include "platform/sim/sim_text.h"
 #include "setup/resources/res_reader.h"
 
 namespace pf::sim {
@@ -23,11 +23,7 @@ bool Matches(const wchar_t* wanted, const res::Id& id) {
     if (digits.find_first_not_of(L"0123456789") != std::wstring::npos || digits.size() > 5) return false;
     return id.text.empty() && id.ordinal == std::stoul(digits);
   }
-  if (id.text.size() != text.size()) return false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (std::towupper(static_cast<wchar_t>(id.text[i])) != std::towupper(text[i])) return false;
-  }
-  return true;
+  return SameText(std::wstring(id.text.begin(), id.text.end()), text);
 }
 
 }  // namespace

@@ -2,22 +2,16 @@
 
 #include <algorithm>
 #include <cstring>
-#include <cwctype>
 
 #include "platform/registry.h"
 #include "platform/sim/buffer_packer.h"
 #include "platform/sim/sim_registry.h"
+#include "platform/sim/sim_text.h"
 
 namespace pf::sim {
 namespace {
 
 constexpr DWORD kServerAccess = 0x2;  // SERVER_ACCESS_ENUMERATE
-
-bool SameText(const std::wstring& a, const std::wstring& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) {
-           return std::towupper(x) == std::towupper(y);
-         });
-}
 
 void CopyName(const std::wstring& text, wchar_t (&field)[32]) {
   std::fill(std::begin(field), std::end(field), L'\0');
