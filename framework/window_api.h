@@ -1,6 +1,8 @@
 // The window system as the dialog framework sees it: windows and dialogs made
 // from the program's resources, the message queue, timers, GDI fonts, brushes
-// and device contexts, cursors, tooltips and the shell's open verb.
+// and device contexts, cursors and tooltips. (Starting programs and the
+// Windows folder belong to the platform: platform/process.h,
+// platform/shell_folders.h.)
 //
 // Names, values and semantics are Win32's, so that the framework reads like a
 // Win32 program. Two backends: framework/win32 (real windows from the resources
@@ -278,17 +280,12 @@ class WindowApi {
   virtual HCURSOR CopyCursor(HCURSOR cursor) = 0;
   virtual BOOL DestroyCursor(HCURSOR cursor) = 0;
   virtual HCURSOR SetCursor(HCURSOR cursor) = 0;
-  virtual std::wstring GetWindowsDirectoryW() = 0;
 
   // A tooltip window owned by `owner` with tools identified by (window, id).
   virtual HWND CreateTooltip(HWND owner) = 0;
   virtual BOOL AddTool(HWND tooltip, HWND window, UINT id, const RECT& rect, const std::wstring& text) = 0;
   virtual BOOL UpdateTipText(HWND tooltip, HWND window, UINT id, const std::wstring& text) = 0;
   virtual void RelayEvent(HWND tooltip, const MSG& msg) = 0;
-
-  // The shell: ShellExecuteW's result (> 32 success) and WinExec's.
-  virtual INT_PTR ShellExecuteW(HWND owner, const std::wstring& verb, const std::wstring& file, int show) = 0;
-  virtual UINT WinExec(const std::string& commandLine, int show) = 0;
 
   // Control containers (AfxEnableControlContainer's place); a no-op where
   // dialogs host only standard controls.

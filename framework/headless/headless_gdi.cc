@@ -316,8 +316,6 @@ HCURSOR HeadlessWindows::SetCursor(HCURSOR cursor) {
   return previous;
 }
 
-std::wstring HeadlessWindows::GetWindowsDirectoryW() { return L"C:\\WINDOWS"; }
-
 HWND HeadlessWindows::CreateTooltip(HWND owner) {
   if (owner != 0 && !Find(owner)) return 0;
   Window w;
@@ -347,16 +345,6 @@ BOOL HeadlessWindows::UpdateTipText(HWND tooltip, HWND window, UINT id, const st
 void HeadlessWindows::RelayEvent(HWND tooltip, const MSG& msg) {
   Window* t = Find(tooltip);
   if (t && t->kind == Kind::kTooltip) ++t->relayed;
-}
-
-INT_PTR HeadlessWindows::ShellExecuteW(HWND owner, const std::wstring& verb, const std::wstring& file, int show) {
-  shellCalls_.push_back(ShellExecuteRecord{owner, verb, file, show});
-  return shellResult_;
-}
-
-UINT HeadlessWindows::WinExec(const std::string& commandLine, int show) {
-  winExecCalls_.push_back(WinExecRecord{commandLine, show});
-  return winExecResult_;
 }
 
 std::wstring HeadlessWindows::LoadStringW(UINT id) {

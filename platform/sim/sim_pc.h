@@ -21,6 +21,10 @@ class SimSystem;
 class SimServices;
 class SimSync;
 class SimSetupApi;
+class SimSpooler;
+class SimProcess;
+class SimShellFolders;
+class SimResources;
 
 class SimPc {
  public:
@@ -37,6 +41,10 @@ class SimPc {
   SimServices& services() { return *services_; }
   SimSync& sync() { return *sync_; }
   SimSetupApi& setupApi() { return *setupApi_; }
+  SimSpooler& spooler() { return *spooler_; }
+  SimProcess& process() { return *process_; }
+  SimShellFolders& shellFolders() { return *shellFolders_; }
+  SimResources& resources() { return *resources_; }
 
   // The platform whose groups are this PC's.
   Platform platform();
@@ -56,6 +64,10 @@ class SimPc {
   std::unique_ptr<SimFiles> files_;
   std::unique_ptr<SimServices> services_;
   std::unique_ptr<SimSetupApi> setupApi_;
+  std::unique_ptr<SimShellFolders> shellFolders_;
+  std::unique_ptr<SimSpooler> spooler_;
+  std::unique_ptr<SimResources> resources_;
+  std::unique_ptr<SimProcess> process_;
 };
 
 // A fresh PC, installed as the current platform for the object's lifetime.

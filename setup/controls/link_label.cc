@@ -24,6 +24,19 @@ bool ReadClassesDefault(const std::wstring& subKey, std::wstring* value) {
   return true;
 }
 
+// The Windows folder, empty when it cannot be had.
+std::wstring WindowsDirectory() {
+  std::wstring folder(pf::MAX_PATH, L'\0');
+  for (;;) {
+    const pf::UINT length = pf::GetWindowsDirectoryW(&folder[0], static_cast<pf::UINT>(folder.size()));
+    if (length < folder.size()) {
+      folder.resize(length);
+      return folder;
+    }
+    folder.resize(length);
+  }
+}
+
 // The text in the thread's ANSI code page.
 std::string ToAnsi(const std::wstring& text) {
   if (text.empty()) return std::string();
@@ -135,7 +148,9 @@ void LinkLabel::FitToText() {
 void LinkLabel::LoadHandCursor() {
   if (cursor_) return;
   fw::WindowApi& windows = fw::Windows();
-  fw::UniqueModule help(windows.LoadLibraryW(windows.GetWindowsDirectoryW() + L"\\winhlp32.exe"));
+  const std::wstring windowsFolder = WindowsDirectory();
+  if (windowsFolder.empty()) return;
+  fw::UniqueModule help(windows.LoadLibraryW(windowsFolder + L"\\winhlp32.exe"));
   if (!help) return;
   // The module's cursor goes with the module; the copy is ours.
   fw::HCURSOR hand = windows.LoadCursorFromModule(help.get(), kHandCursorId);
@@ -238,13 +253,13 @@ std::wstring LinkLabel::CommandLineFor(const std::wstring& command, const std::w
 }
 
 fw::INT_PTR LinkLabel::OpenUrl(const std::wstring& target, int show) {
-  fw::INT_PTR result = fw::Windows().ShellExecuteW(0, L"open", target, show);
+  fw::INT_PTR result = pf::ShellExecuteW(0, L"open", target.c_str(), nullptr, nullptr, show);
   if (result > 32) return result;
   std::wstring pageClass;
   if (!ReadClassesDefault(L".htm", &pageClass)) return result;
   std::wstring command;
   if (!ReadClassesDefault(pageClass + L"\\shell\\open\\command", &command)) return result;
-  return static_cast<fw::INT_PTR>(fw::Windows().WinExec(ToAnsi(CommandLineFor(command, target)), show));
+  return static_cast<fw::INT_PTR>(pf::WinExec(ToAnsi(CommandLineFor(command, target)).c_str(), show));
 }
 
 std::wstring LinkLabel::ErrorText(fw::INT_PTR code) {
