@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "common/registry/device_registry.h"
 #include "common/registry/registry.h"
 #include "platform/platform.h"
 #include "service/service_host.h"
@@ -10,8 +11,9 @@
 namespace spoolmate {
 namespace {
 
-constexpr pf::DWORD kReadWrite = 0x2001F;
-const char kClassKey[] = "SYSTEM\\CurrentControlSet\\Control\\Class\\{4D36E979-E325-11CE-BFC1-08002BE10318}";
+using namespace device_registry;
+
+constexpr const char* kClassKey = kPrinterClassKey.narrow;
 const char kLptEnum[] = "SYSTEM\\CurrentControlSet\\Enum\\LPTENUM";
 const char kDefaultBrandSeries[] = "KestrelVRL";
 const char kFixedDeviceId[] = "KestrelPrinter";
@@ -26,20 +28,21 @@ struct StagedValues {
 // mode and the brand series, then deletes all nine.
 StagedValues TakeStagedValues(CRegistryA& classKey) {
   StagedValues staged;
-  classKey.ReadString("_ToPath", &staged.toPath);
-  staged.updateMode = classKey.ReadDwordOrDefault("_UpdateMode", 0);
-  if (!classKey.ReadString("_BrandSeries", &staged.brandSeries) || staged.brandSeries.empty()) {
+  classKey.ReadString(kStagedToPath.narrow, &staged.toPath);
+  staged.updateMode = classKey.ReadDwordOrDefault(kStagedUpdateMode.narrow, 0);
+  if (!classKey.ReadString(kStagedBrandSeries.narrow, &staged.brandSeries) || staged.brandSeries.empty()) {
     staged.brandSeries = kDefaultBrandSeries;
-    classKey.WriteString("_BrandSeries", staged.brandSeries);
+    classKey.WriteString(kStagedBrandSeries.narrow, staged.brandSeries);
   }
-  classKey.ReadString("_DeviceDesc", &staged.deviceDesc);
-  classKey.ReadDword("_ConfigFlags", &staged.configFlags);
-  classKey.ReadString("_ClassGUID", &staged.classGuid);
-  classKey.ReadString("_Driver", &staged.driver);
-  classKey.ReadString("_Class", &staged.className);
-  classKey.ReadString("_Mfg", &staged.mfg);
-  for (const char* name : {"_ToPath", "_UpdateMode", "_BrandSeries", "_DeviceDesc", "_ConfigFlags", "_ClassGUID",
-                           "_Driver", "_Class", "_Mfg"}) {
+  classKey.ReadString(kStagedDeviceDesc.narrow, &staged.deviceDesc);
+  classKey.ReadDword(kStagedConfigFlags.narrow, &staged.configFlags);
+  classKey.ReadString(kStagedClassGuid.narrow, &staged.classGuid);
+  classKey.ReadString(kStagedDriver.narrow, &staged.driver);
+  classKey.ReadString(kStagedClass.narrow, &staged.className);
+  classKey.ReadString(kStagedMfg.narrow, &staged.mfg);
+  for (const char* name : {kStagedToPath.narrow, kStagedUpdateMode.narrow, kStagedBrandSeries.narrow,
+                           kStagedDeviceDesc.narrow, kStagedConfigFlags.narrow, kStagedClassGuid.narrow,
+                           kStagedDriver.narrow, kStagedClass.narrow, kStagedMfg.narrow}) {
     classKey.DeleteValue(name);
   }
   return staged;
@@ -68,7 +71,7 @@ void RestoreParallelDevices(const StagedValues& staged) {
     std::vector<std::string> instances;
     idKey.ListSubkeys(&instances);
     for (const std::string& instance : instances) {
-      CRegistryA device(pf::HKEY_LOCAL_MACHINE, kReadWrite);
+      CRegistryA device(pf::HKEY_LOCAL_MACHINE, kReadWriteAccess);
       if (!device.Open(idPath + "\\" + instance, false)) continue;
       std::string mfg;
       if (!device.ReadString("Mfg", &mfg)) WriteDriverBinding(device, staged);
@@ -81,13 +84,13 @@ void RestoreNamedDevice(const StagedValues& staged) {
   AppendLog("dwUpdateMode == 0");
   // Nothing staged: the path is empty, and the root key itself must not be written.
   if (staged.toPath.empty()) return;
-  CRegistryA target(pf::HKEY_LOCAL_MACHINE, kReadWrite);
+  CRegistryA target(pf::HKEY_LOCAL_MACHINE, kReadWriteAccess);
   if (!target.Open(staged.toPath, true)) return;
   AppendLog("write to path = " + staged.toPath);
   std::vector<std::string> instances;
   target.ListSubkeys(&instances);
   for (const std::string& instance : instances) {
-    CRegistryA device(pf::HKEY_LOCAL_MACHINE, kReadWrite);
+    CRegistryA device(pf::HKEY_LOCAL_MACHINE, kReadWriteAccess);
     if (!device.Open(staged.toPath + "\\" + instance, true)) continue;
     device.WriteString("DeviceDesc", staged.deviceDesc);
     WriteDriverBinding(device, staged);
@@ -99,7 +102,7 @@ void RestoreNamedDevice(const StagedValues& staged) {
 void RestoreDeviceKeys() {
   StagedValues staged;
   {
-    CRegistryA classKey(pf::HKEY_LOCAL_MACHINE, kReadWrite);
+    CRegistryA classKey(pf::HKEY_LOCAL_MACHINE, kReadWriteAccess);
     if (!classKey.Open(kClassKey, false)) return;
     AppendLog(std::string("open ") + kClassKey);
     staged = TakeStagedValues(classKey);

@@ -1,6 +1,6 @@
 #include "common/registry/registry.h"
 
-
+#include "common/text/utf.h"
 
 namespace {
 
@@ -35,23 +35,11 @@ bool IsPredefined(pf::HKEY key) { return key >= pf::HKEY_CLASSES_ROOT && key <= 
 
 // Registry string bytes to characters: UTF-16LE units for the wide form, the
 // bytes themselves for the ANSI form.
-std::wstring FromBytes(const pf::BYTE* data, pf::DWORD size, wchar_t) {
-  std::wstring text;
-  for (pf::DWORD i = 0; i + 1 < size; i += 2) text += static_cast<wchar_t>(data[i] | (data[i + 1] << 8));
-  return text;
-}
+std::wstring FromBytes(const pf::BYTE* data, pf::DWORD size, wchar_t) { return text::FromUtf16LeBytes(data, size); }
 std::string FromBytes(const pf::BYTE* data, pf::DWORD size, char) {
   return std::string(reinterpret_cast<const char*>(data), size);
 }
-std::string ToBytes(const std::wstring& text) {
-  std::string bytes;
-  for (wchar_t c : text) {
-    bytes += static_cast<char>(c & 0xFF);
-    bytes += static_cast<char>((c >> 8) & 0xFF);
-  }
-  bytes.append(2, '\0');
-  return bytes;
-}
+std::string ToBytes(const std::wstring& text) { return text::Utf16LeBytesWithNul(text); }
 std::string ToBytes(const std::string& text) { return text + '\0'; }
 
 }  // namespace

@@ -5,8 +5,8 @@
 // extent's height is |height| * 5 / 4 for a character height (negative
 // lfHeight) and lfHeight itself for a cell height. Height 0 counts as -12.
 #include <algorithm>
-#include <cwctype>
 
+#include "common/text/case_fold.h"
 #include "framework/headless/headless_windows.h"
 
 namespace fw::headless {
@@ -275,9 +275,7 @@ int HeadlessWindows::FillRect(HDC dc, const RECT& rect, HBRUSH brush) {
 
 HMODULE HeadlessWindows::LoadLibraryW(const std::wstring& path) {
   static const std::wstring kHelp = L"\\winhlp32.exe";
-  if (loadLibraryFails_ || path.size() < kHelp.size()) return 0;
-  for (std::size_t i = 0; i < kHelp.size(); ++i)
-    if (static_cast<wchar_t>(std::towlower(path[path.size() - kHelp.size() + i])) != kHelp[i]) return 0;
+  if (loadLibraryFails_ || !text::EndsWithNoCase(path, kHelp)) return 0;
   HMODULE module = nextModule_;
   nextModule_ += 4;
   modules_.insert(module);

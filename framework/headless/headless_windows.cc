@@ -2,11 +2,11 @@
 #include "framework/headless/headless_windows.h"
 
 #include <algorithm>
-#include <cwctype>
 #include <fstream>
 #include <iterator>
 
-#include "setup/resources/res_reader.h"
+#include "common/res/res_reader.h"
+#include "common/text/case_fold.h"
 
 namespace fw::headless {
 namespace {
@@ -24,12 +24,7 @@ LONG DluY(int y) { return y * 13 / 8; }
 
 std::wstring Wide(const std::u16string& s) { return std::wstring(s.begin(), s.end()); }
 
-bool SameName(const std::u16string& a, const char* b) {
-  std::size_t i = 0;
-  for (; i < a.size() && b[i]; ++i)
-    if (std::towlower(a[i]) != std::towlower(static_cast<unsigned char>(b[i]))) return false;
-  return i == a.size() && !b[i];
-}
+bool SameName(const std::u16string& a, const wchar_t* b) { return text::EqualsNoCase(Wide(a), b); }
 
 }  // namespace
 
@@ -130,10 +125,10 @@ HWND HeadlessWindows::CreateDialogParamW(int templateId, HWND parent, DialogProc
       }
     } else {
       c.className = Wide(cls.text);
-      if (SameName(cls.text, "button")) c.kind = Kind::kButton;
-      else if (SameName(cls.text, "edit")) c.kind = Kind::kEdit;
-      else if (SameName(cls.text, "static")) c.kind = Kind::kStatic;
-      else if (SameName(cls.text, "msctls_progress32")) c.kind = Kind::kProgress;
+      if (SameName(cls.text, L"button")) c.kind = Kind::kButton;
+      else if (SameName(cls.text, L"edit")) c.kind = Kind::kEdit;
+      else if (SameName(cls.text, L"static")) c.kind = Kind::kStatic;
+      else if (SameName(cls.text, L"msctls_progress32")) c.kind = Kind::kProgress;
       if (c.kind == Kind::kButton) c.className = L"Button";
       if (c.kind == Kind::kEdit) c.className = L"Edit";
       if (c.kind == Kind::kStatic) c.className = L"Static";

@@ -2,29 +2,14 @@
 
 #include <cstdio>
 
+#include "common/text/case_fold.h"
+#include "common/text/utf.h"
+
 namespace pf::sim {
 namespace {
 
 constexpr char kHeader[] = "Windows Registry Editor Version 5.00";
 constexpr char kHeader4[] = "REGEDIT4";
-
-void AppendUtf8(std::uint32_t cp, std::string* out) {
-  if (cp < 0x80) {
-    out->push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out->push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else if (cp < 0x10000) {
-    out->push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out->push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    out->push_back(static_cast<char>(0xF0 | (cp >> 18)));
-    out->push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  }
-}
 
 std::string LeftTrim(const std::string& s) {
   size_t i = s.find_first_not_of(" \t");
@@ -45,17 +30,16 @@ int HexDigit(char c) {
 
 bool RootFromName(const std::string& name, HKEY* root) {
   struct Entry {
-    const char* name;
+    const wchar_t* name;
     HKEY root;
   };
-  static const Entry kRoots[] = {{"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE},
-                                 {"HKEY_CURRENT_USER", HKEY_CURRENT_USER},
-                                 {"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT},
-                                 {"HKEY_USERS", HKEY_USERS}};
+  static const Entry kRoots[] = {{L"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE},
+                                 {L"HKEY_CURRENT_USER", HKEY_CURRENT_USER},
+                                 {L"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT},
+                                 {L"HKEY_USERS", HKEY_USERS}};
+  const std::wstring wide = text::Utf8ToUtf16(name);
   for (const Entry& e : kRoots) {
-    std::string upper;
-    for (char c : name) upper.push_back(c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c);
-    if (upper == e.name) {
+    if (text::EqualsNoCase(wide, e.name)) {
       *root = e.root;
       return true;
     }
@@ -130,8 +114,7 @@ bool ParseData(const std::string& data, RegFileOp* op, std::string* reason) {
       return false;
     }
     op->type = REG_SZ;
-    op->bytes = UnitsToBytes(Utf8ToUtf16(text));
-    op->bytes.append(2, '\0');
+    op->bytes = text::Utf16LeBytesWithNul(text::Utf8ToUtf16(text));
     return true;
   }
   if (data.compare(0, 6, "dword:") == 0) {
@@ -206,13 +189,13 @@ bool ParseKeyLine(const std::string& line, RegFileOp* op, std::string* reason) {
     *reason = "unknown root key '" + rootName + "'";
     return false;
   }
-  op->path = slash == std::string::npos ? std::wstring() : Utf8ToUtf16(body.substr(slash + 1));
+  op->path = slash == std::string::npos ? std::wstring() : text::Utf8ToUtf16(body.substr(slash + 1));
   return true;
 }
 
 std::string Escape(const std::wstring& text) {
   std::string out;
-  for (char c : Utf16ToUtf8(text)) {
+  for (char c : text::Utf16ToUtf8(text)) {
     if (c == '\\' || c == '"') out.push_back('\\');
     out.push_back(c);
   }
@@ -221,90 +204,16 @@ std::string Escape(const std::wstring& text) {
 
 }  // namespace
 
-std::string Utf16ToUtf8(const std::wstring& units) {
-  std::string out;
-  for (size_t i = 0; i < units.size(); ++i) {
-    std::uint32_t u = static_cast<std::uint32_t>(units[i]) & 0xFFFF;
-    if (u >= 0xD800 && u < 0xDC00 && i + 1 < units.size()) {
-      std::uint32_t low = static_cast<std::uint32_t>(units[i + 1]) & 0xFFFF;
-      if (low >= 0xDC00 && low < 0xE000) {
-        AppendUtf8(0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00), &out);
-        ++i;
-        continue;
-      }
-    }
-    AppendUtf8(u, &out);
-  }
-  return out;
-}
-
-std::wstring Utf8ToUtf16(const std::string& utf8) {
-  std::wstring out;
-  size_t i = 0;
-  while (i < utf8.size()) {
-    unsigned char c = static_cast<unsigned char>(utf8[i]);
-    std::uint32_t cp = 0xFFFD;
-    int extra = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : -1;
-    if (extra == 0) {
-      cp = c;
-      i += 1;
-    } else if (extra < 0 || i + extra >= utf8.size()) {
-      i += 1;
-    } else {
-      std::uint32_t value = c & (0x3F >> extra);
-      bool ok = true;
-      for (int k = 1; k <= extra; ++k) {
-        unsigned char next = static_cast<unsigned char>(utf8[i + k]);
-        if ((next & 0xC0) != 0x80) ok = false;
-        value = (value << 6) | (next & 0x3F);
-      }
-      if (ok) {
-        cp = value;
-        i += extra + 1;
-      } else {
-        i += 1;
-      }
-    }
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out.push_back(static_cast<wchar_t>(0xD800 + (cp >> 10)));
-      out.push_back(static_cast<wchar_t>(0xDC00 + (cp & 0x3FF)));
-    } else {
-      out.push_back(static_cast<wchar_t>(cp));
-    }
-  }
-  return out;
-}
-
-std::string UnitsToBytes(const std::wstring& units) {
-  std::string bytes;
-  for (wchar_t u : units) {
-    auto value = static_cast<std::uint32_t>(u);
-    bytes.push_back(static_cast<char>(value & 0xFF));
-    bytes.push_back(static_cast<char>((value >> 8) & 0xFF));
-  }
-  return bytes;
-}
-
-std::wstring BytesToUnits(const std::string& bytes) {
-  std::wstring units;
-  for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    units.push_back(static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) |
-                                         (static_cast<unsigned char>(bytes[i + 1]) << 8)));
-  }
-  return units;
-}
-
 std::string RegFileToUtf8(const std::string& fileBytes) {
   if (fileBytes.size() >= 2 && static_cast<unsigned char>(fileBytes[0]) == 0xFF &&
       static_cast<unsigned char>(fileBytes[1]) == 0xFE) {
-    return Utf16ToUtf8(BytesToUnits(fileBytes.substr(2)));
+    return text::Utf16ToUtf8(text::FromUtf16LeBytes(fileBytes.substr(2)));
   }
   if (fileBytes.compare(0, 3, "\xEF\xBB\xBF") == 0) return fileBytes.substr(3);
   return fileBytes;
 }
 
-std::string Utf8ToRegFile(const std::string& utf8) { return "\xFF\xFE" + UnitsToBytes(Utf8ToUtf16(utf8)); }
+std::string Utf8ToRegFile(const std::string& utf8) { return "\xFF\xFE" + text::Utf16LeBytes(text::Utf8ToUtf16(utf8)); }
 
 bool ParseRegFile(const std::string& utf8, std::vector<RegFileOp>* ops, std::string* error) {
   std::string text = RegFileToUtf8(utf8);
@@ -359,7 +268,7 @@ bool ParseRegFile(const std::string& utf8, std::vector<RegFileOp>* ops, std::str
       std::string name;
       pos = 0;
       if (!ParseQuoted(logical, &pos, &name)) return fail("malformed value name");
-      op.name = Utf8ToUtf16(name);
+      op.name = text::Utf8ToUtf16(name);
     }
     while (pos < logical.size() && (logical[pos] == ' ' || logical[pos] == '\t')) ++pos;
     if (pos >= logical.size() || logical[pos] != '=') return fail("missing '='");
@@ -390,12 +299,12 @@ std::wstring RegRootName(HKEY root) {
 
 std::string FormatRegHeader() { return std::string(kHeader) + "\r\n\r\n"; }
 
-std::string FormatRegKey(const std::wstring& fullName) { return "[" + Utf16ToUtf8(fullName) + "]\r\n"; }
+std::string FormatRegKey(const std::wstring& fullName) { return "[" + text::Utf16ToUtf8(fullName) + "]\r\n"; }
 
 std::string FormatRegValue(const std::wstring& name, DWORD type, const std::string& bytes) {
   std::string out = name.empty() ? "@=" : "\"" + Escape(name) + "\"=";
   if (type == REG_SZ && bytes.size() >= 2 && bytes.size() % 2 == 0) {
-    std::wstring units = BytesToUnits(bytes);
+    std::wstring units = text::FromUtf16LeBytes(bytes);
     if (units.back() == 0 && units.find(L'\0') == units.size() - 1) {
       units.pop_back();
       return out + "\"" + Escape(units) + "\"\r\n";

@@ -15,13 +15,6 @@
 
 namespace pf::sim {
 
-// UTF-16 code units (one per wchar_t) and UTF-8.
-std::string Utf16ToUtf8(const std::wstring& units);
-std::wstring Utf8ToUtf16(const std::string& utf8);
-// Code units and their UTF-16LE bytes; an odd last byte is dropped.
-std::string UnitsToBytes(const std::wstring& units);
-std::wstring BytesToUnits(const std::string& bytes);
-
 // File bytes (UTF-16LE with BOM, UTF-8 with or without BOM) to UTF-8 text.
 std::string RegFileToUtf8(const std::string& fileBytes);
 // UTF-8 text to UTF-16LE with BOM.

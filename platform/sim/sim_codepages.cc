@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "common/text/utf.h"
 #include "platform/sim/sim_kernel.h"
 
 namespace pf::sim {
@@ -18,7 +19,6 @@ constexpr LCTYPE kLocaleReturnNumber = 0x20000000u;
 constexpr WORD kLangUserDefault = 0x0400;
 constexpr WORD kLangSystemDefault = 0x0800;
 constexpr WORD kFirstSyntheticLanguage = 0xF000;
-constexpr char16_t kReplacement = 0xFFFD;
 
 struct LanguageCodePage {
   WORD language;
@@ -89,99 +89,16 @@ class Iconv {
   iconv_t cd_;
 };
 
-void AppendUnitsLE(const std::string& bytes, std::u16string* units) {
-  for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    units->push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                           (static_cast<unsigned char>(bytes[i + 1]) << 8)));
-  }
-}
-
-// UTF-8 with Windows' replacement: each maximal invalid subpart becomes U+FFFD.
-bool DecodeUtf8(const std::string& bytes, bool strict, std::u16string* units, bool* invalid) {
-  size_t i = 0;
-  const size_t n = bytes.size();
-  auto byte = [&](size_t k) { return static_cast<unsigned char>(bytes[k]); };
-  while (i < n) {
-    const unsigned b = byte(i);
-    if (b < 0x80) {
-      units->push_back(static_cast<char16_t>(b));
-      ++i;
-      continue;
-    }
-    int need = 0;
-    unsigned lo = 0x80, hi = 0xBF;
-    char32_t cp = 0;
-    if (b >= 0xC2 && b <= 0xDF) {
-      need = 1, cp = b & 0x1F;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-      need = 2, cp = b & 0x0F;
-      if (b == 0xE0) lo = 0xA0;
-      if (b == 0xED) hi = 0x9F;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-      need = 3, cp = b & 0x07;
-      if (b == 0xF0) lo = 0x90;
-      if (b == 0xF4) hi = 0x8F;
-    }
-    size_t j = i + 1;
-    bool good = need > 0;
-    for (int k = 0; good && k < need; ++k, ++j) {
-      if (j >= n || byte(j) < lo || byte(j) > hi) {
-        good = false;
-        break;
-      }
-      cp = (cp << 6) | (byte(j) & 0x3F);
-      lo = 0x80, hi = 0xBF;
-    }
-    if (!good) {
-      *invalid = true;
-      if (strict) return true;
-      units->push_back(kReplacement);
-      i = std::max(j, i + 1);
-      continue;
-    }
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      units->push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-      units->push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-    } else {
-      units->push_back(static_cast<char16_t>(cp));
-    }
-    i = j;
-  }
-  return true;
-}
-
-void EncodeUtf8(const std::u16string& units, std::string* bytes) {
-  for (size_t i = 0; i < units.size(); ++i) {
-    char32_t cp = units[i];
-    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) {
-      cp = 0x10000 + ((cp - 0xD800) << 10) + (units[++i] - 0xDC00);
-    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-      cp = kReplacement;
-    }
-    if (cp < 0x80) {
-      bytes->push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-      bytes->push_back(static_cast<char>(0xC0 | (cp >> 6)));
-      bytes->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-      bytes->push_back(static_cast<char>(0xE0 | (cp >> 12)));
-      bytes->push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      bytes->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-      bytes->push_back(static_cast<char>(0xF0 | (cp >> 18)));
-      bytes->push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-      bytes->push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      bytes->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-  }
-}
-
 }  // namespace
 
 bool DecodeBytes(UINT codePage, const std::string& bytes, bool strict, std::u16string* units, bool* invalid) {
   *invalid = false;
-  if (codePage == CP_UTF8) return DecodeUtf8(bytes, strict, units, invalid);
+  if (codePage == CP_UTF8) {
+    std::wstring wide;
+    *invalid = !text::Utf8ToUtf16(bytes, &wide);
+    units->append(wide.begin(), wide.end());
+    return true;
+  }
   const char* name = IconvName(codePage);
   if (name == nullptr) return false;
   Iconv cd("UTF-16LE", name);
@@ -191,7 +108,8 @@ bool DecodeBytes(UINT codePage, const std::string& bytes, bool strict, std::u16s
   while (left > 0) {
     std::string out;
     const int stop = cd.Convert(&in, &left, &out);
-    AppendUnitsLE(out, units);
+    const std::wstring converted = text::FromUtf16LeBytes(out);
+    units->append(converted.begin(), converted.end());
     if (stop == 0) break;
     const unsigned b = static_cast<unsigned char>(*in);
     if (codePage == 1252 && IsCp1252Hole(b)) {
@@ -212,37 +130,31 @@ bool DecodeBytes(UINT codePage, const std::string& bytes, bool strict, std::u16s
 }
 
 bool EncodeUnits(UINT codePage, const std::u16string& units, std::string* bytes) {
+  const std::wstring wide(units.begin(), units.end());
   if (codePage == CP_UTF8) {
-    EncodeUtf8(units, bytes);
+    *bytes += text::Utf16ToUtf8(wide);
     return true;
   }
   const char* name = IconvName(codePage);
   if (name == nullptr) return false;
   Iconv cd(name, "UTF-16LE");
   if (!cd.ok()) return false;
-  std::string le;
-  le.reserve(units.size() * 2);
-  for (char16_t u : units) {
-    le.push_back(static_cast<char>(u & 0xFF));
-    le.push_back(static_cast<char>(u >> 8));
-  }
+  const std::string le = text::Utf16LeBytes(wide);
   const char* in = le.data();
   size_t left = le.size();
   while (left > 0) {
     const int stop = cd.Convert(&in, &left, bytes);
     if (stop == 0) break;
-    const char16_t u = static_cast<char16_t>(static_cast<unsigned char>(in[0]) |
-                                             (static_cast<unsigned char>(in[1]) << 8));
+    // The unit iconv stopped at; a surrogate pair is one default character.
+    const size_t at = static_cast<size_t>(in - le.data()) / 2;
+    const char16_t u = units[at];
     if (codePage == 1252 && IsCp1252Hole(u)) {
       bytes->push_back(static_cast<char>(u));
     } else {
       bytes->push_back('?');
     }
     size_t skip = 2;
-    if (u >= 0xD800 && u <= 0xDBFF && left >= 4) {
-      const unsigned next = static_cast<unsigned char>(in[2]) | (static_cast<unsigned char>(in[3]) << 8);
-      if (next >= 0xDC00 && next <= 0xDFFF) skip = 4;
-    }
+    if (text::IsHighSurrogate(u) && at + 1 < units.size() && text::IsLowSurrogate(units[at + 1])) skip = 4;
     in += skip, left -= skip;
   }
   return true;

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <cwctype>
 
+#include "common/text/case_fold.h"
 #include "platform/sim/sim_kernel.h"
 
 namespace pf::sim {
@@ -20,12 +21,6 @@ constexpr DWORD kDelete = 0x10000;
 bool WantsRead(DWORD access) { return (access & (GENERIC_READ | kFileReadData | kGenericAll)) != 0; }
 bool WantsWrite(DWORD access) {
   return (access & (GENERIC_WRITE | kFileWriteData | kFileAppendData | kGenericAll)) != 0;
-}
-
-std::wstring Fold(const std::wstring& name) {
-  std::wstring folded = name;
-  for (wchar_t& c : folded) c = static_cast<wchar_t>(std::towupper(c));
-  return folded;
 }
 
 bool IsInvalidNameChar(wchar_t c) {
@@ -107,7 +102,7 @@ bool SimFiles::Resolve(const wchar_t* path, Resolved* out) {
   }
   std::wstring rest;
   if (text.size() >= 2 && text[1] == L':' && std::iswalpha(text[0])) {
-    const wchar_t drive = static_cast<wchar_t>(std::towupper(text[0]));
+    const wchar_t drive = text::UpperChar(text[0]);
     rest = text.substr(2);
     if (drive != current.drive || (!rest.empty() && rest[0] == L'\\')) {
       current.parts.clear();
@@ -157,7 +152,7 @@ std::shared_ptr<SimFiles::Node> SimFiles::Find(const Resolved& path, std::shared
       return nullptr;
     }
     if (parent != nullptr && i + 1 == path.parts.size()) *parent = node;
-    auto child = node->children.find(Fold(path.parts[i]));
+    auto child = node->children.find(text::Upper(path.parts[i]));
     if (child == node->children.end()) {
       Fail(i + 1 == path.parts.size() ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
       return nullptr;
@@ -175,7 +170,7 @@ std::shared_ptr<SimFiles::Node> SimFiles::MakeFolders(const Resolved& path, size
   }
   std::shared_ptr<Node> node = root;
   for (size_t i = 0; i < depth; ++i) {
-    std::shared_ptr<Node>& child = node->children[Fold(path.parts[i])];
+    std::shared_ptr<Node>& child = node->children[text::Upper(path.parts[i])];
     if (!child) {
       child = std::make_shared<Node>();
       child->folder = true;
@@ -259,7 +254,7 @@ HANDLE SimFiles::CreateFileW(const wchar_t* path, DWORD access, DWORD share, DWO
     }
     node = std::make_shared<Node>();
     node->readOnly = (flags & FILE_ATTRIBUTE_READONLY) != 0;
-    parent->children[Fold(resolved.parts.back())] = node;
+    parent->children[text::Upper(resolved.parts.back())] = node;
   }
   const HANDLE handle = kernel_.Insert(std::make_shared<Open>(node, access, share));
   if (existed && (creation == CREATE_ALWAYS || creation == OPEN_ALWAYS)) {
@@ -389,7 +384,7 @@ BOOL SimFiles::CreateDirectoryW(const wchar_t* path) {
   }
   auto folder = std::make_shared<Node>();
   folder->folder = true;
-  parent->children[Fold(resolved.parts.back())] = folder;
+  parent->children[text::Upper(resolved.parts.back())] = folder;
   Succeed();
   return TRUE;
 }
@@ -417,13 +412,13 @@ BOOL SimFiles::RemoveDirectoryW(const wchar_t* path) {
     Fail(ERROR_DIR_NOT_EMPTY);
     return FALSE;
   }
-  const std::wstring folded = Fold(resolved.Text());
-  const std::wstring current = Fold(currentDirectory_);
+  const std::wstring folded = text::Upper(resolved.Text());
+  const std::wstring current = text::Upper(currentDirectory_);
   if (current == folded || current.rfind(folded + L"\\", 0) == 0) {
     Fail(ERROR_SHARING_VIOLATION);  // the process holds its current directory open
     return FALSE;
   }
-  parent->children.erase(Fold(resolved.parts.back()));
+  parent->children.erase(text::Upper(resolved.parts.back()));
   Succeed();
   return TRUE;
 }
@@ -444,7 +439,7 @@ BOOL SimFiles::DeleteFileW(const wchar_t* path) {
     return FALSE;
   }
   // Handles still open (all shared for delete) keep the data until closed.
-  parent->children.erase(Fold(resolved.parts.back()));
+  parent->children.erase(text::Upper(resolved.parts.back()));
   Succeed();
   return TRUE;
 }
@@ -507,7 +502,7 @@ bool SimFiles::WriteFileBytes(const std::wstring& path, const std::string& bytes
   if (!valid) return false;
   std::shared_ptr<Node> parent = MakeFolders(resolved, resolved.parts.size() - 1);
   if (!parent) return false;
-  std::shared_ptr<Node>& node = parent->children[Fold(resolved.parts.back())];
+  std::shared_ptr<Node>& node = parent->children[text::Upper(resolved.parts.back())];
   if (!node) node = std::make_shared<Node>();
   if (node->folder) return false;
   node->data = bytes;

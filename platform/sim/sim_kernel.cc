@@ -1,20 +1,14 @@
 #include "platform/sim/sim_kernel.h"
 
 #include <algorithm>
-#include <cwctype>
 
+#include "common/text/case_fold.h"
 #include "platform/sim/sim_codepages.h"
 
 namespace pf::sim {
 namespace {
 
 thread_local DWORD t_lastError = 0;
-
-std::wstring Upper(const std::wstring& text) {
-  std::wstring upper = text;
-  for (wchar_t& c : upper) c = static_cast<wchar_t>(std::towupper(c));
-  return upper;
-}
 
 // The file name part of a path: what follows its last backslash or slash.
 std::wstring FileNameOf(const std::wstring& path) {
@@ -191,12 +185,12 @@ void SimKernel::ClearCalls() {
 
 void SimKernel::RegisterProgram(const std::wstring& imagePathOrName, SimProgram program) {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
-  programs_.emplace_back(Upper(imagePathOrName), std::move(program));
+  programs_.emplace_back(text::Upper(imagePathOrName), std::move(program));
 }
 
 const SimProgram* SimKernel::FindProgram(const std::wstring& imagePath) const {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
-  const std::wstring path = Upper(imagePath);
+  const std::wstring path = text::Upper(imagePath);
   const std::wstring name = FileNameOf(path);
   // A full path registered for the program wins over a bare name; the latest
   // registration of either kind wins over earlier ones.
@@ -213,12 +207,12 @@ const SimProgram* SimKernel::FindProgram(const std::wstring& imagePath) const {
 
 void SimKernel::AddDevice(const std::wstring& devicePath, std::shared_ptr<SimDevice> device) {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
-  devices_[Upper(devicePath)] = std::move(device);
+  devices_[text::Upper(devicePath)] = std::move(device);
 }
 
 void SimKernel::RemoveDevice(const std::wstring& devicePath) {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
-  devices_.erase(Upper(devicePath));
+  devices_.erase(text::Upper(devicePath));
 }
 
 bool SimKernel::IsDevicePath(const std::wstring& path) {
@@ -228,7 +222,7 @@ bool SimKernel::IsDevicePath(const std::wstring& path) {
 
 HANDLE SimKernel::OpenDevice(const std::wstring& path, DWORD access, DWORD share, DWORD flags) {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
-  const std::wstring upper = Upper(path);
+  const std::wstring upper = text::Upper(path);
   for (const auto& [devicePath, device] : devices_) {
     std::wstring rest;
     if (upper == devicePath) {

@@ -1,17 +1,13 @@
 #include "platform/sim/sim_registry.h"
 
-#include <cwctype>
-
+#include "common/text/case_fold.h"
+#include "common/text/utf.h"
 #include "platform/sim/reg_file.h"
 
 namespace pf::sim {
 namespace {
 
-std::wstring Upper(const std::wstring& text) {
-  std::wstring out(text);
-  for (auto& c : out) c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
-  return out;
-}
+using text::Upper;
 
 std::vector<std::wstring> SplitPath(const std::wstring& path) {
   std::vector<std::wstring> parts;
@@ -325,7 +321,7 @@ LONG SimRegistry::RegQueryValueExA(HKEY key, const char* name, DWORD* type, BYTE
   if (rc != ERROR_SUCCESS) return rc;
   if (type) *type = value->type;
   if (!IsStringType(value->type)) return CopyOut(value->bytes, data, size);
-  std::wstring units = BytesToUnits(value->bytes);
+  std::wstring units = text::FromUtf16LeBytes(value->bytes);
   return CopyOut(Narrow(units.data(), static_cast<int>(units.size())), data, size);
 }
 
@@ -334,7 +330,7 @@ LONG SimRegistry::RegSetValueExA(HKEY key, const char* name, DWORD type, const B
   const wchar_t* namePtr = name ? wideName.c_str() : nullptr;
   if (!IsStringType(type) || !data) return RegSetValueExW(key, namePtr, type, data, size);
   std::wstring units = Widen(reinterpret_cast<const char*>(data), static_cast<int>(size));
-  std::string bytes = UnitsToBytes(units);
+  std::string bytes = text::Utf16LeBytes(units);
   return RegSetValueExW(key, namePtr, type, reinterpret_cast<const BYTE*>(bytes.data()),
                         static_cast<DWORD>(bytes.size()));
 }
@@ -391,11 +387,11 @@ void SimRegistry::SetValue(HKEY root, const std::wstring& path, const std::wstri
 }
 
 void SimRegistry::SetString(HKEY root, const std::wstring& path, const std::wstring& name, const std::wstring& value) {
-  SetValue(root, path, name, REG_SZ, UnitsToBytes(value + L'\0'));
+  SetValue(root, path, name, REG_SZ, text::Utf16LeBytesWithNul(value));
 }
 void SimRegistry::SetExpandString(HKEY root, const std::wstring& path, const std::wstring& name,
                                   const std::wstring& value) {
-  SetValue(root, path, name, REG_EXPAND_SZ, UnitsToBytes(value + L'\0'));
+  SetValue(root, path, name, REG_EXPAND_SZ, text::Utf16LeBytesWithNul(value));
 }
 void SimRegistry::SetDword(HKEY root, const std::wstring& path, const std::wstring& name, DWORD value) {
   std::string bytes(4, '\0');
@@ -407,7 +403,7 @@ void SimRegistry::SetMultiString(HKEY root, const std::wstring& path, const std:
   std::wstring units;
   for (const auto& s : strings) units += s + L'\0';
   units += L'\0';
-  SetValue(root, path, name, REG_MULTI_SZ, UnitsToBytes(units));
+  SetValue(root, path, name, REG_MULTI_SZ, text::Utf16LeBytes(units));
 }
 void SimRegistry::SetBinary(HKEY root, const std::wstring& path, const std::wstring& name, const std::string& bytes) {
   SetValue(root, path, name, REG_BINARY, bytes);
@@ -454,7 +450,7 @@ bool SimRegistry::GetString(HKEY root, const std::wstring& path, const std::wstr
   DWORD type = REG_NONE;
   std::string bytes;
   if (!GetValue(root, path, name, &type, &bytes) || (type != REG_SZ && type != REG_EXPAND_SZ)) return false;
-  std::wstring units = BytesToUnits(bytes);
+  std::wstring units = text::FromUtf16LeBytes(bytes);
   *value = units.substr(0, units.find(L'\0'));
   return true;
 }
@@ -476,7 +472,7 @@ bool SimRegistry::GetMultiString(HKEY root, const std::wstring& path, const std:
   if (!GetValue(root, path, name, &type, &bytes) || type != REG_MULTI_SZ) return false;
   strings->clear();
   std::wstring current;
-  for (wchar_t c : BytesToUnits(bytes)) {
+  for (wchar_t c : text::FromUtf16LeBytes(bytes)) {
     if (c != L'\0') {
       current += c;
     } else if (current.empty()) {

@@ -1,12 +1,14 @@
 #include "platform/sim/sim_services.h"
 
 #include <chrono>
-#include <cwctype>
 
+#include "common/text/case_fold.h"
 #include "platform/sim/sim_system.h"
 
 namespace pf::sim {
 namespace {
+
+using text::Upper;
 
 constexpr DWORD kDeleteAccess = 0x10000;
 constexpr DWORD kUserDefinedControlAccess = 0x0100;
@@ -14,12 +16,6 @@ constexpr LONG kErrorInvalidData = 13;
 constexpr LONG kErrorServiceProcessAborted = 1067;
 constexpr LONG kErrorDatabaseDoesNotExist = 1065;
 constexpr auto kStartTimeout = std::chrono::seconds(30);
-
-std::wstring Upper(const std::wstring& text) {
-  std::wstring upper = text;
-  for (wchar_t& c : upper) c = static_cast<wchar_t>(std::towupper(c));
-  return upper;
-}
 
 // Service names and paths are ASCII in practice; bytes map to the first 256
 // code points and back.

@@ -9,11 +9,12 @@
 
 #include "framework/dialog.h"
 #include "setup/app/wizard_page.h"
+#include "setup/resources/resource.h"
 
-inline constexpr int kBackButton = 1022;
-inline constexpr int kNextButton = 1023;
-inline constexpr int kCancelButton = 2;
-inline constexpr int kFinishButton = 1025;
+inline constexpr int kBackButton = IDC_BACK;
+inline constexpr int kNextButton = IDC_NEXT;
+inline constexpr int kCancelButton = IDC_CANCEL;
+inline constexpr int kFinishButton = IDC_FINISH;
 
 class WizardFrame : public fw::CDialog {
  public:
@@ -22,7 +23,7 @@ class WizardFrame : public fw::CDialog {
   void AddPage(WizardPage* page, std::uint32_t id);
   // The wizard's title line.
   void SetTitle(const std::wstring& title) const { SetWindowText(title); }
-  // Button 1022, 1023, 2 or 1025 of the frame.
+  // Button Back, Next, Cancel or Finish of the frame.
   fw::HWND GetButton(int id) const { return GetDlgItem(id); }
   void EnableButton(int id, bool enable) const { fw::Windows().EnableWindow(GetButton(id), enable ? 1 : 0); }
 

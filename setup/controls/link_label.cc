@@ -1,5 +1,6 @@
 #include "setup/controls/link_label.h"
 
+#include "common/text/utf.h"
 #include "platform/platform.h"
 
 namespace {
@@ -18,8 +19,7 @@ bool ReadClassesDefault(const std::wstring& subKey, std::wstring* value) {
   pf::LONG status = pf::RegQueryValueExW(key, nullptr, &type, data, &size);
   pf::RegCloseKey(key);
   if (status != pf::ERROR_SUCCESS) return false;
-  std::wstring text;
-  for (pf::DWORD i = 0; i + 1 < size; i += 2) text += static_cast<wchar_t>(data[i] | (data[i + 1] << 8));
+  const std::wstring text = text::FromUtf16LeBytes(data, size);
   *value = text.substr(0, text.find(L'\0'));
   return true;
 }

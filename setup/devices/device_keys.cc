@@ -2,25 +2,22 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cwctype>
 #include <limits>
 #include <vector>
 
+#include "common/registry/device_registry.h"
 #include "common/registry/registry.h"
+#include "common/text/case_fold.h"
 #include "platform/platform.h"
 
 namespace {
 
-constexpr pf::DWORD kReadWrite = 0x2001F;
-const wchar_t kClassKey[] = L"SYSTEM\\CurrentControlSet\\Control\\Class\\{4D36E979-E325-11CE-BFC1-08002BE10318}";
-const wchar_t kClassGuid[] = L"{4D36E979-E325-11CE-BFC1-08002BE10318}";
+using namespace device_registry;
+
+constexpr const wchar_t* kClassKey = kPrinterClassKey.wide;
+constexpr const wchar_t* kClassGuid = kPrinterClassGuid.wide;
 
 enum class Port { kUsb, kLpt };
-
-std::wstring Upper(std::wstring text) {
-  for (wchar_t& c : text) c = static_cast<wchar_t>(std::towupper(c));
-  return text;
-}
 
 // The decimal value of the name's leading digits; 0 when it has none. A
 // number too long for an int stops one below its maximum, so that the next
@@ -42,7 +39,7 @@ int LeadingNumber(const std::wstring& name) {
 // opened nothing is written and the name is "0000".
 std::wstring AddDriverInstance(const SetupContext& context, Port port, const std::wstring& hardwareId) {
   int highest = -1;
-  CRegistry classKey(pf::HKEY_LOCAL_MACHINE, kReadWrite);
+  CRegistry classKey(pf::HKEY_LOCAL_MACHINE, kReadWriteAccess);
   const bool classOpen = classKey.Open(kClassKey, true);
   if (classOpen) {
     std::vector<std::wstring> names;
@@ -60,7 +57,7 @@ std::wstring AddDriverInstance(const SetupContext& context, Port port, const std
   wchar_t instance[16];
   std::swprintf(instance, 16, L"%04d", highest + 1);
   if (!classOpen) return instance;
-  CRegistry instanceKey(pf::HKEY_LOCAL_MACHINE, kReadWrite);
+  CRegistry instanceKey(pf::HKEY_LOCAL_MACHINE, kReadWriteAccess);
   if (instanceKey.Open(std::wstring(kClassKey) + L"\\" + instance, true)) {
     instanceKey.WriteString(L"ProviderName", context.companyName);
     instanceKey.WriteString(L"MatchingDeviceId", (port == Port::kUsb ? L"usbprint\\" : L"LPTENUM\\") + hardwareId);
@@ -79,11 +76,11 @@ void ProvisionDeviceKeys(const SetupContext& context, Port port, const std::wstr
   std::vector<std::wstring> ids;
   enumerator.ListSubkeys(&ids);
   const std::wstring match =
-      port == Port::kUsb ? Upper(context.deviceDescription) : Upper(context.seriesPrefix + context.productWord);
+      port == Port::kUsb ? text::Upper(context.deviceDescription) : text::Upper(context.seriesPrefix + context.productWord);
   std::wstring devicePath;
   for (const std::wstring& id : ids) {
-    if (Upper(id).find(match) != std::wstring::npos) {
-      devicePath = enumPath + L"\\" + Upper(id);
+    if (text::Upper(id).find(match) != std::wstring::npos) {
+      devicePath = enumPath + L"\\" + text::Upper(id);
       break;
     }
   }
@@ -92,23 +89,23 @@ void ProvisionDeviceKeys(const SetupContext& context, Port port, const std::wstr
     CRegistry device(pf::HKEY_LOCAL_MACHINE, pf::KEY_READ);
     if (!device.Open(devicePath, true)) return;
   }
-  CRegistry classKey(pf::HKEY_LOCAL_MACHINE, kReadWrite);
+  CRegistry classKey(pf::HKEY_LOCAL_MACHINE, kReadWriteAccess);
   if (!classKey.Open(kClassKey, true)) return;
   const std::wstring driver = std::wstring(kClassGuid) + L"\\" + instance;
-  classKey.WriteString(L"_DeviceDesc", context.deviceDescription);
-  classKey.WriteDword(L"_ConfigFlags", 0);
-  classKey.WriteString(L"_ClassGUID", kClassGuid);
+  classKey.WriteString(kStagedDeviceDesc.wide, context.deviceDescription);
+  classKey.WriteDword(kStagedConfigFlags.wide, 0);
+  classKey.WriteString(kStagedClassGuid.wide, kClassGuid);
   if (port == Port::kUsb) {
-    classKey.WriteString(L"_Class", L"Printer");
-    classKey.WriteString(L"_Driver", driver);
+    classKey.WriteString(kStagedClass.wide, L"Printer");
+    classKey.WriteString(kStagedDriver.wide, driver);
   } else {
-    classKey.WriteString(L"_Driver", driver);
-    classKey.WriteString(L"_Class", L"Printer");
+    classKey.WriteString(kStagedDriver.wide, driver);
+    classKey.WriteString(kStagedClass.wide, L"Printer");
   }
-  classKey.WriteString(L"_Mfg", context.companyName);
-  classKey.WriteDword(L"_UpdateMode", port == Port::kUsb ? 0 : 2);
-  if (port == Port::kLpt) classKey.WriteString(L"_BrandSeries", context.companyName + context.seriesPrefix);
-  classKey.WriteString(L"_ToPath", devicePath);
+  classKey.WriteString(kStagedMfg.wide, context.companyName);
+  classKey.WriteDword(kStagedUpdateMode.wide, port == Port::kUsb ? 0 : 2);
+  if (port == Port::kLpt) classKey.WriteString(kStagedBrandSeries.wide, context.companyName + context.seriesPrefix);
+  classKey.WriteString(kStagedToPath.wide, devicePath);
 }
 
 }  // namespace

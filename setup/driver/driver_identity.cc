@@ -2,6 +2,7 @@
 
 #include <cwctype>
 
+#include "common/text/case_fold.h"
 #include "platform/platform.h"
 #include "setup/app/setup_context.h"
 #include "setup/driver/file_handle.h"
@@ -102,7 +103,7 @@ bool IsOfferedHardwareId(const std::wstring& id) {
   if (id.empty()) return false;
   if (id.size() < 4) return true;
   for (std::size_t i = id.size() - 4; i < id.size(); ++i) {
-    if (std::towupper(static_cast<std::wint_t>(id[i])) != L'F') return true;
+    if (text::UpperChar(id[i]) != L'F') return true;
   }
   return false;
 }

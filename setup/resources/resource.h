@@ -22,10 +22,12 @@
 // Controls without an id of their own.
 #define IDC_NONE (-1)
 
-// Wizard frame (452). Cancel is the dialog cancel id 2.
+// Wizard frame (452): the page area and the buttons Back, Next, Cancel (the
+// dialog cancel id, IDCANCEL) and Finish. The one source of the button ids.
 #define IDC_PAGE_AREA 1021
 #define IDC_BACK 1022
 #define IDC_NEXT 1023
+#define IDC_CANCEL 2
 #define IDC_FINISH 1025
 
 // Welcome page (457).

@@ -47,6 +47,26 @@ TEST_F(RegistryContract, QuerySizesTypesAndMoreData) {
   RegCloseKey(key);
 }
 
+TEST_F(RegistryContract, NamesCompareWithoutCaseBeyondAscii) {
+  HKEY key = OpenScratch(KEY_ALL_ACCESS);
+  HKEY sub = 0;
+  ASSERT_EQ(RegCreateKeyExW(key, L"B\u00E4r", REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, &sub, nullptr), ERROR_SUCCESS);
+  RegCloseKey(sub);
+  sub = 0;
+  EXPECT_EQ(RegOpenKeyExW(key, L"B\u00C4R", 0, KEY_READ, &sub), ERROR_SUCCESS);
+  RegCloseKey(sub);
+  // Full-width letters fold among themselves, not to ASCII.
+  const BYTE one[4] = {1, 0, 0, 0};
+  ASSERT_EQ(RegSetValueExW(key, L"\uFF54\uFF51", REG_DWORD, one, 4), ERROR_SUCCESS);
+  DWORD type = 0, size = 0;
+  EXPECT_EQ(RegQueryValueExW(key, L"\uFF34\uFF31", &type, nullptr, &size), ERROR_SUCCESS);
+  EXPECT_EQ(RegQueryValueExW(key, L"TQ", &type, nullptr, &size), ERROR_FILE_NOT_FOUND);
+  // One unit never becomes two.
+  ASSERT_EQ(RegSetValueExW(key, L"stra\u00DFe", REG_DWORD, one, 4), ERROR_SUCCESS);
+  EXPECT_EQ(RegQueryValueExW(key, L"STRASSE", &type, nullptr, &size), ERROR_FILE_NOT_FOUND);
+  RegCloseKey(key);
+}
+
 TEST_F(RegistryContract, EnumerationOrderShortBufferAndEnd) {
   HKEY key = OpenScratch(KEY_ALL_ACCESS);
   for (const wchar_t* name : {L"beta", L"Alpha", L"gamma_long_name"}) {

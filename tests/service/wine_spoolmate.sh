@@ -61,6 +61,15 @@ expect_log() {
   want=$(printf "$1" | od -An -c)
   [[ $got == "$want" ]] || fail "log differs; got: $(cat -A "$log")"
 }
+# Waits (at most 10 s) until the service reports that it runs.
+wait_running() {
+  for _ in $(seq 50); do
+    w sc query "$1" | tr -d '\r' | grep -qE 'STATE +: 4 +RUNNING' && return 0
+    sleep 0.2
+  done
+  fail "service $1 not running"
+}
+
 openclass='open SYSTEM\\CurrentControlSet\\Control\\Class\\{4D36E979-E325-11CE-BFC1-08002BE10318}'
 
 echo "== verbs: USB printer, mode 0"
@@ -103,7 +112,7 @@ echo "== setup's run: parallel printer, mode 2, as \"Printer Helper\""
 w sc create "Printer Helper" binpath= "\"$winexe\"" type= own start= auto >/dev/null || fail "sc create"
 expect_value 'HKLM\SYSTEM\CurrentControlSet\Services\Printer Helper' ImagePath REG_SZ "\"$winexe\""
 w sc start "Printer Helper" >/dev/null || fail "sc start"
-sleep 1
+wait_running "Printer Helper"
 w sc stop "Printer Helper" >/dev/null || fail "sc stop"
 w sc delete "Printer Helper" >/dev/null || fail "sc delete"
 wait_deleted "Printer Helper"

@@ -32,6 +32,7 @@ if [[ -z ${DISPLAY:-} ]]; then
       trap 'kill $xvfb 2>/dev/null || true' EXIT
       export DISPLAY=:$n
       for _ in $(seq 50); do [[ -e /tmp/.X11-unix/X$n ]] && break; sleep 0.1; done
+      [[ -e /tmp/.X11-unix/X$n ]] || { echo "run.sh: Xvfb :$n did not start within 5 s" >&2; exit 1; }
       break
     fi
   done

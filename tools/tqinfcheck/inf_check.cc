@@ -2,25 +2,9 @@
 
 #include <cstdio>
 
-namespace {
+#include "common/text/utf.h"
 
-void AppendUtf8(std::uint32_t c, std::string* out) {
-  if (c < 0x80) {
-    out->push_back(static_cast<char>(c));
-  } else if (c < 0x800) {
-    out->push_back(static_cast<char>(0xC0 | (c >> 6)));
-    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else if (c < 0x10000) {
-    out->push_back(static_cast<char>(0xE0 | (c >> 12)));
-    out->push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else {
-    out->push_back(static_cast<char>(0xF0 | (c >> 18)));
-    out->push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  }
-}
+namespace {
 
 void AppendEscape(std::uint32_t unit, std::string* out) {
   char text[8];
@@ -52,17 +36,9 @@ std::vector<std::string> InfWarnings(const DriverInf& inf) {
 
 std::string JsonString(const std::wstring& text) {
   std::string out = "\"";
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    std::uint32_t c = static_cast<std::uint32_t>(text[i]) & 0xFFFF;
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size()) {
-      std::uint32_t low = static_cast<std::uint32_t>(text[i + 1]) & 0xFFFF;
-      if (low >= 0xDC00 && low <= 0xDFFF) {
-        AppendUtf8(0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00), &out);
-        ++i;
-        continue;
-      }
-    }
-    if (c >= 0xD800 && c <= 0xDFFF) {
+  for (std::size_t i = 0; i < text.size();) {
+    const char32_t c = text::NextCodePoint(text, &i);
+    if (text::IsSurrogate(c)) {
       AppendEscape(c, &out);
     } else if (c == '"') {
       out += "\\\"";
@@ -77,7 +53,7 @@ std::string JsonString(const std::wstring& text) {
     } else if (c < 0x20) {
       AppendEscape(c, &out);
     } else {
-      AppendUtf8(c, &out);
+      text::AppendUtf8(c, &out);
     }
   }
   return out + "\"";

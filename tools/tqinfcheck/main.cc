@@ -6,38 +6,15 @@
 #include <string>
 #include <vector>
 
+#include "common/text/utf.h"
 #include "platform/sim/sim_codepages.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_pc.h"
 #include "tools/tqinfcheck/inf_check.h"
 
-namespace {
-
-std::wstring FromUtf8(const std::string& text) {
-  std::wstring out;
-  for (std::size_t i = 0; i < text.size();) {
-    unsigned char b = static_cast<unsigned char>(text[i]);
-    std::uint32_t c = b;
-    std::size_t extra = b >= 0xF0 ? 3 : b >= 0xE0 ? 2 : b >= 0xC0 ? 1 : 0;
-    if (extra > 0) c = b & (0x3F >> extra);
-    for (std::size_t k = 1; k <= extra && i + k < text.size(); ++k) c = (c << 6) | (text[i + k] & 0x3F);
-    i += extra + 1;
-    if (c >= 0x10000) {
-      c -= 0x10000;
-      out.push_back(static_cast<wchar_t>(0xD800 + (c >> 10)));
-      out.push_back(static_cast<wchar_t>(0xDC00 + (c & 0x3FF)));
-    } else {
-      out.push_back(static_cast<wchar_t>(c));
-    }
-  }
-  return out;
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
   std::vector<std::wstring> args;
-  for (int i = 1; i < argc; ++i) args.push_back(FromUtf8(argv[i]));
+  for (int i = 1; i < argc; ++i) args.push_back(text::Utf8ToUtf16(argv[i]));
   std::wstring path;
   std::int32_t codePage = -1;
   std::string error;

@@ -7,6 +7,7 @@
 #include "platform/sim/sim_pc.h"
 #include "platform/sim/sim_system.h"
 #include "setup/resources/resource.h"
+#include "tests/framework/headless/scripted_windows.h"
 
 namespace fw::headless {
 namespace {
@@ -51,7 +52,7 @@ class HeadlessWindowsTest : public ::testing::Test {
   void SetUp() override {
     std::vector<std::uint8_t> bytes;
     ASSERT_TRUE(LoadResFile(TQ_SETUP_RES_FILE, &bytes));
-    windows_ = std::make_unique<HeadlessWindows>(bytes);
+    windows_ = std::make_unique<ScriptedWindows>(bytes);
     ASSERT_TRUE(windows_->ok());
     scope_ = std::make_unique<ScopedWindows>(windows_.get());
     g_seen.clear();
@@ -64,7 +65,7 @@ class HeadlessWindowsTest : public ::testing::Test {
   HeadlessWindows& w() { return *windows_; }
 
   pf::sim::ScopedSimPc pc_;
-  std::unique_ptr<HeadlessWindows> windows_;
+  std::unique_ptr<ScriptedWindows> windows_;
   std::unique_ptr<ScopedWindows> scope_;
 };
 
@@ -87,13 +88,13 @@ TEST_F(HeadlessWindowsTest, WizardFrameComesFromItsTemplate) {
   EXPECT_EQ(r.right - r.left, 319 * 6 / 4);
   EXPECT_EQ(r.bottom - r.top, 168 * 13 / 8);
   EXPECT_EQ(r.left, frame.left);
-  for (int id : {IDC_BACK, IDC_NEXT, 2, IDC_FINISH}) {
+  for (int id : {IDC_BACK, IDC_NEXT, IDC_CANCEL, IDC_FINISH}) {
     HWND button = w().GetDlgItem(wizard, id);
     EXPECT_EQ(w().ClassName(button), L"Button") << id;
     EXPECT_TRUE(w().Style(button) & WS_VISIBLE) << id;
     EXPECT_EQ(w().GetParent(button), wizard);
   }
-  EXPECT_EQ(w().GetWindowTextW(w().GetDlgItem(wizard, 2)), L"取消");
+  EXPECT_EQ(w().GetWindowTextW(w().GetDlgItem(wizard, IDC_CANCEL)), L"取消");
   EXPECT_EQ(w().LoadStringW(IDS_BACK), L"上一步");
 
   // A page is a child dialog; it reuses the id of Next for its heading.
@@ -104,8 +105,8 @@ TEST_F(HeadlessWindowsTest, WizardFrameComesFromItsTemplate) {
   w().ShowWindow(wizard, SW_SHOW);
   w().ShowWindow(page, SW_SHOW);
   w().ShowWindow(w().GetDlgItem(wizard, IDC_NEXT), SW_HIDE);
-  EXPECT_EQ(w().FindControl(wizard, 1023), w().GetDlgItem(page, IDC_WELCOME_HEADING));
-  EXPECT_EQ(w().GetWindowTextW(w().FindControl(wizard, 1023)), L"欢迎使用打印机驱动程序安装向导");
+  EXPECT_EQ(w().FindControl(wizard, IDC_NEXT), w().GetDlgItem(page, IDC_WELCOME_HEADING));
+  EXPECT_EQ(w().GetWindowTextW(w().FindControl(wizard, IDC_NEXT)), L"欢迎使用打印机驱动程序安装向导");
 
   EXPECT_EQ(w().CreateDialogParamW(9999, 0, Record, 0), 0u);
   EXPECT_EQ(DefaultWindows().CreateDialogParamW(IDD_SETUP_WIZARD, 0, Record, 0), 0u);

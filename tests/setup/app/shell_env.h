@@ -8,10 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "framework/headless/headless_windows.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_pc.h"
 #include "platform/sim/sim_system.h"
+#include "setup/resources/resource.h"
+#include "tests/framework/headless/scripted_windows.h"
 
 class ShellTest : public ::testing::Test {
  protected:
@@ -41,7 +42,7 @@ class ShellTest : public ::testing::Test {
   // Enabled states of Back, Next, Cancel and Finish as "EEED"-style letters.
   std::string Buttons() const {
     std::string states;
-    for (int id : {1022, 1023, 2, 1025}) {
+    for (int id : {IDC_BACK, IDC_NEXT, IDC_CANCEL, IDC_FINISH}) {
       fw::HWND button = Control(id);
       states += button && windows_.IsEnabled(button) ? 'E' : 'D';
     }
@@ -49,6 +50,6 @@ class ShellTest : public ::testing::Test {
   }
 
   pf::sim::ScopedSimPc pc_;
-  fw::headless::HeadlessWindows windows_;
+  ScriptedWindows windows_;
   fw::ScopedWindows scoped_;
 };

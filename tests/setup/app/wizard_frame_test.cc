@@ -74,11 +74,11 @@ TEST_F(WizardFrameTest, OnePageStartsWithFinishAndEndsWithIt) {
   wizard.AddPage(&first, 458);
   Check([&] {
     EXPECT_EQ(Buttons(), "DDEE");
-    EXPECT_EQ(windows_.Text(Control(1022)), L"上一步");
-    EXPECT_EQ(windows_.Text(Control(1025)), L"完成");
+    EXPECT_EQ(windows_.Text(Control(IDC_BACK)), L"上一步");
+    EXPECT_EQ(windows_.Text(Control(IDC_FINISH)), L"完成");
   });
-  Press(1025);
-  EXPECT_EQ(wizard.DoModal(), 1025);
+  Press(IDC_FINISH);
+  EXPECT_EQ(wizard.DoModal(), IDC_FINISH);
   EXPECT_TRUE(Logged("458:finish"));
 }
 
@@ -90,7 +90,7 @@ TEST_F(WizardFrameTest, NextAndBackFollowPageChoicesAndIgnoreUnknownOnes) {
     EXPECT_EQ(Active(), &first);
     EXPECT_EQ(Buttons(), "DEED");
   });
-  Press(1023);
+  Press(IDC_NEXT);
   Check([&] {
     EXPECT_EQ(Active(), &third);
     EXPECT_FALSE(second.created);
@@ -98,24 +98,24 @@ TEST_F(WizardFrameTest, NextAndBackFollowPageChoicesAndIgnoreUnknownOnes) {
     EXPECT_TRUE(Logged("205:afterNext"));
     log.clear();
   });
-  Press(1022);
+  Press(IDC_BACK);
   Check([&] {
     EXPECT_EQ(Active(), &third);
     third.backChoice = 0;  // now the neighbour before it
   });
-  Press(1022);
+  Press(IDC_BACK);
   Check([&] {
     EXPECT_EQ(Active(), &second);
     EXPECT_FALSE(Logged("466:afterNext"));  // reached with Back
     EXPECT_EQ(Buttons(), "EEEE");         // Back does not touch Finish except on the first page
     second.nextChoice = -1;
   });
-  Press(1023);
+  Press(IDC_NEXT);
   Check([&] {
     EXPECT_EQ(Active(), &second);
     second.backChoice = 458;
   });
-  Press(1022);
+  Press(IDC_BACK);
   Check([&] {
     EXPECT_EQ(Active(), &first);
     EXPECT_EQ(Buttons(), "DEED");
@@ -124,15 +124,15 @@ TEST_F(WizardFrameTest, NextAndBackFollowPageChoicesAndIgnoreUnknownOnes) {
     EXPECT_FALSE(windows_.IsVisible(second.GetSafeHwnd()));
     EXPECT_FALSE(windows_.IsVisible(third.GetSafeHwnd()));
   });
-  Press(2);
-  EXPECT_EQ(wizard.DoModal(), 2);
+  Press(IDC_CANCEL);
+  EXPECT_EQ(wizard.DoModal(), IDC_CANCEL);
 }
 
 TEST_F(WizardFrameTest, RefusingPagesKeepTheWizardWhereItWas) {
   AddAll();
   second.createdResult = false;
   first.nextChoice = 0;
-  Press(1023);
+  Press(IDC_NEXT);
   Check([&] {
     EXPECT_EQ(Active(), &first);
     EXPECT_TRUE(second.created);  // the window stays created
@@ -140,7 +140,7 @@ TEST_F(WizardFrameTest, RefusingPagesKeepTheWizardWhereItWas) {
     second.createdResult = true;
     first.leaveResult = false;
   });
-  Press(1023);
+  Press(IDC_NEXT);
   Check([&] {
     EXPECT_EQ(Active(), &first);  // OnLeave refused; an existing page is not created again
     EXPECT_FALSE(Logged("466:activate"));
@@ -148,28 +148,28 @@ TEST_F(WizardFrameTest, RefusingPagesKeepTheWizardWhereItWas) {
     first.leaveResult = true;
     log.clear();
   });
-  Press(1023);
+  Press(IDC_NEXT);
   Check([&] {
     EXPECT_FALSE(Logged("458:next"));  // blocked before the page is asked
     first.queryCancelResult = false;
   });
-  Press(2);
+  Press(IDC_CANCEL);
   Check([&] {
     EXPECT_TRUE(Logged("458:queryCancel"));
     EXPECT_TRUE(windows_.IsVisible(wizard.GetSafeHwnd()));
     first.queryCancelResult = true;
     first.finishResult = false;
   });
-  Check([&] { EXPECT_FALSE(windows_.Click(Control(1025))); });  // Finish is off on the first of three pages
-  Press(2);
-  EXPECT_EQ(wizard.DoModal(), 2);
+  Check([&] { EXPECT_FALSE(windows_.Click(Control(IDC_FINISH))); });  // Finish is off on the first of three pages
+  Press(IDC_CANCEL);
+  EXPECT_EQ(wizard.DoModal(), IDC_CANCEL);
   EXPECT_FALSE(Logged("458:finish"));
 }
 
 TEST_F(WizardFrameTest, EnterDoesNothingAndTheTitleBarCloseIsCancel) {
   AddAll();
   Check([&] {
-    windows_.PressKey(Control(1023), fw::VK_RETURN);
+    windows_.PressKey(Control(IDC_NEXT), fw::VK_RETURN);
     windows_.PressKey(first.GetSafeHwnd(), fw::VK_RETURN);
     windows_.PressKey(wizard.GetSafeHwnd(), fw::VK_RETURN);
   });
@@ -186,15 +186,15 @@ TEST_F(WizardFrameTest, EnterDoesNothingAndTheTitleBarCloseIsCancel) {
     wizard.EnableButton(kCancelButton, true);
     wizard.PostMessage(fw::WM_CLOSE);
   });
-  EXPECT_EQ(wizard.DoModal(), 2);
+  EXPECT_EQ(wizard.DoModal(), IDC_CANCEL);
   EXPECT_TRUE(Logged("458:queryCancel"));
 }
 
 TEST_F(WizardFrameTest, EscapeIsTheFramesCancel) {
   AddAll();
-  Press(1023);
+  Press(IDC_NEXT);
   Check([&] { windows_.PressKey(windows_.Child(second.GetSafeHwnd(), 1035), fw::VK_ESCAPE); });
-  EXPECT_EQ(wizard.DoModal(), 2);
+  EXPECT_EQ(wizard.DoModal(), IDC_CANCEL);
   EXPECT_TRUE(Logged("458:queryCancel"));
   EXPECT_TRUE(Logged("466:queryCancel"));
   EXPECT_FALSE(Logged("205:queryCancel"));  // never created
@@ -202,20 +202,20 @@ TEST_F(WizardFrameTest, EscapeIsTheFramesCancel) {
 
 TEST_F(WizardFrameTest, FinishAsksTheActivePageThenEveryCreatedPage) {
   AddAll();
-  Press(1023);
-  Press(1023);
+  Press(IDC_NEXT);
+  Press(IDC_NEXT);
   Check([&] {
     ASSERT_EQ(Active(), &third);
     log.clear();
     second.finishResult = false;
   });
-  Press(1025);
+  Press(IDC_FINISH);
   Check([&] {
     EXPECT_EQ(log, (std::vector<std::string>{"205:leave", "458:finish", "466:finish"}));
     second.finishResult = true;
   });
-  Press(1025);
-  EXPECT_EQ(wizard.DoModal(), 1025);
+  Press(IDC_FINISH);
+  EXPECT_EQ(wizard.DoModal(), IDC_FINISH);
   // Destroying the frame asks every created page to leave before its window goes.
   EXPECT_FALSE(first.created);
   EXPECT_FALSE(third.created);
@@ -224,7 +224,7 @@ TEST_F(WizardFrameTest, FinishAsksTheActivePageThenEveryCreatedPage) {
 
 TEST_F(WizardFrameTest, PagesAreWhiteWithTransparentLabels) {
   AddAll();
-  Press(1023);
+  Press(IDC_NEXT);
   Check([&] {
     fw::HWND label = windows_.Child(second.GetSafeHwnd(), 1031);  // a static
     fw::HWND edit = windows_.Child(second.GetSafeHwnd(), 1035);
@@ -243,8 +243,8 @@ TEST_F(WizardFrameTest, PagesAreWhiteWithTransparentLabels) {
     EXPECT_EQ(page.left, area.left);
     EXPECT_EQ(page.top, area.top);
   });
-  Press(2);
-  EXPECT_EQ(wizard.DoModal(), 2);
+  Press(IDC_CANCEL);
+  EXPECT_EQ(wizard.DoModal(), IDC_CANCEL);
 }
 
 }  // namespace

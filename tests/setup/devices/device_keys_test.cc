@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/text/utf.h"
 #include "platform/sim/sim_pc.h"
 #include "platform/sim/sim_registry.h"
 
@@ -21,14 +22,7 @@ const std::wstring kUsbId = L"USBPRINT\\TAVIRTQ-5800TQMM";
 const std::wstring kLptId = L"LPTENUM\\TAVIRTQPRINTER5800";
 
 // REG_SZ bytes as setup writes them: UTF-16LE with the terminating NUL.
-std::string Sz(const std::wstring& text) {
-  std::string bytes;
-  for (wchar_t c : text) {
-    bytes += static_cast<char>(c & 0xFF);
-    bytes += static_cast<char>(c >> 8);
-  }
-  return bytes + std::string(2, '\0');
-}
+std::string Sz(const std::wstring& text) { return text::Utf16LeBytesWithNul(text); }
 
 std::string Dword(pf::DWORD value) {
   return std::string{static_cast<char>(value), static_cast<char>(value >> 8), static_cast<char>(value >> 16),

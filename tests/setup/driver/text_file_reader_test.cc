@@ -77,13 +77,22 @@ TEST_F(TextFileReaderTest, EmptyFileByHint) {
 }
 
 TEST_F(TextFileReaderTest, ChunkSeamSplitsAMultibyteCharacter) {
-  // "\xE4\xB8\xAD" straddles the 4 MiB chunk boundary.
-  std::string bytes = "\xEF\xBB\xBF" + std::string(4194304 - 3 - 1, 'a') + "\xE4\xB8\xAD" + "z";
-  ASSERT_TRUE(Read(bytes, 0));
-  std::u16string text = Text();
-  ASSERT_EQ(text.size(), 4194304u - 4 + 2);
-  EXPECT_EQ(text[text.size() - 2], u'\u4E2D');
-  EXPECT_EQ(text.back(), u'z');
+  // A file of 4 MiB or more is read in chunks of 4 MiB, the first one from
+  // just after the mark. With `before` bytes of the three-byte character
+  // U+4E2D inside the first chunk, the reader must step back and decode the
+  // whole character at the start of the second.
+  constexpr std::size_t kChunk = 4194304;
+  for (std::size_t before : {1u, 2u}) {
+    SCOPED_TRACE(before);
+    const std::string bytes = "\xEF\xBB\xBF" + std::string(kChunk - before, 'a') + "\xE4\xB8\xAD" + "z";
+    ASSERT_TRUE(Read(bytes, 0));
+    EXPECT_EQ(reader_.CodePage(), 65001);
+    const std::u16string text = Text();
+    ASSERT_EQ(text.size(), kChunk - before + 2);
+    EXPECT_EQ(text.find_first_not_of(u'a'), kChunk - before);
+    EXPECT_EQ(text.substr(kChunk - before), u"\u4E2Dz");
+    reader_.Clear();
+  }
 }
 
 TEST_F(TextFileReaderTest, FailingReadIsReported) {

@@ -2,18 +2,13 @@
 
 #include <cstdio>
 
-#include <windows.h>
+#include "common/text/utf.h"
 
 namespace autoclient {
 namespace {
 
 void WriteLine(const std::wstring& line) {
-  std::wstring text = line + L"\n";
-  int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                   nullptr, nullptr);
-  std::string utf8(static_cast<size_t>(size), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), size, nullptr,
-                        nullptr);
+  const std::string utf8 = text::Utf16ToUtf8(line + L"\n");
   std::fwrite(utf8.data(), 1, utf8.size(), stdout);
   std::fflush(stdout);
 }

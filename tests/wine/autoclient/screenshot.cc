@@ -99,6 +99,8 @@ Capture SaveWindowBitmap(HWND window, const std::wstring& path) {
   }
 
   const auto* pixels = static_cast<const unsigned char*>(bits);
+  capture.checksum = 2166136261u;  // FNV-1a
+  for (DWORD i = 0; i < image_size; ++i) capture.checksum = (capture.checksum ^ pixels[i]) * 16777619u;
   capture.single_colour = true;
   for (int y = 0; y < capture.height && capture.single_colour; ++y) {
     const unsigned char* row = pixels + y * stride;

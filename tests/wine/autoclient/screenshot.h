@@ -13,6 +13,7 @@ struct Capture {
   int width = 0;
   int height = 0;
   bool single_colour = false;  // every pixel the same: nothing was drawn
+  unsigned checksum = 0;       // of the pixels, to tell two captures apart
 };
 
 // Copies the window's screen rectangle and writes it to `path`.

@@ -9,7 +9,8 @@ namespace {
 
 constexpr DWORD kStartTimeoutMs = 30000;
 constexpr DWORD kStepTimeoutMs = 5000;
-constexpr DWORD kEnterSettleMs = 500;
+// How long the walk watches for a reaction to Enter that must not come.
+constexpr DWORD kEnterWatchMs = 500;
 constexpr DWORD kCancelTimeoutMs = 10000;
 
 const wchar_t kWelcomeTitle[] = L"安装向导 - 欢迎使用朗明打印机驱动安装程序";
@@ -134,14 +135,26 @@ void Walk::CheckConnectTexts(HWND page, const std::wstring& situation) {
 }
 
 void Walk::Screenshot(const PageInfo& page) {
-  // The page has been painted by now; give the display a moment to show it.
-  ::Sleep(300);
+  // The frame has painted the page; the display may still be behind it, so
+  // capture until two captures in a row agree and show content.
   Sync(frame_);
   std::wstring path = shot_folder_ + L"\\" + page.name + L".bmp";
-  Capture capture = SaveWindowBitmap(frame_, path);
+  Capture capture;
+  Capture previous;
+  const bool settled = WaitUntil(
+      [&] {
+        previous = capture;
+        capture = SaveWindowBitmap(frame_, path);
+        return capture.saved && !capture.single_colour && previous.saved && capture.checksum == previous.checksum;
+      },
+      kStepTimeoutMs, setup_.handle());
   if (!report_.Check(capture.saved, std::wstring(L"screenshot of the ") + page.name + L" page saved to " + path +
                                         (capture.saved ? L"" : L": " + capture.error))) {
     return;
+  }
+  if (!capture.single_colour) {
+    report_.Check(settled, std::wstring(L"screenshot of the ") + page.name + L" page steady within " +
+                               std::to_wstring(kStepTimeoutMs) + L" ms");
   }
   report_.Check(!capture.single_colour, std::wstring(L"screenshot of the ") + page.name + L" page (" +
                                             std::to_wstring(capture.width) + L" x " +
@@ -180,7 +193,13 @@ bool Walk::CheckEnterIgnored(const PageInfo& page, int page_control) {
   for (const Target& target : targets) {
     const std::wstring what = std::wstring(L"Enter on ") + target.name + L" of the " + page.name + L" page";
     if (!report_.Check(target.window && PostEnter(target.window), what + L" posted")) continue;
-    ::Sleep(kEnterSettleMs);
+    // Nothing is to happen, so the walk watches for a while and stops at the
+    // first sign of a reaction: another page or title, or setup.exe gone.
+    auto reacted = [&] {
+      return !setup_.Running() || !Sync(frame_) || WindowText(frame_) != page.title ||
+             Pages(frame_).shown != view.shown;
+    };
+    WaitUntil(reacted, kEnterWatchMs, setup_.handle());
     bool alive = setup_.Running() && Sync(frame_);
     if (!report_.Check(alive, what + L": setup.exe still running")) return false;
     PageView after = Pages(frame_);

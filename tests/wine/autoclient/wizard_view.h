@@ -5,14 +5,15 @@
 
 #include <windows.h>
 
+#include "setup/resources/resource.h"
 #include "tests/wine/autoclient/report.h"
 
 namespace autoclient {
 
-constexpr int kBackId = 1022;
-constexpr int kNextId = 1023;
-constexpr int kCancelId = 2;
-constexpr int kFinishId = 1025;
+constexpr int kBackId = IDC_BACK;
+constexpr int kNextId = IDC_NEXT;
+constexpr int kCancelId = IDC_CANCEL;
+constexpr int kFinishId = IDC_FINISH;
 constexpr int kPageAreaId = 1021;
 
 // Enabled states of Back, Next, Cancel and Finish.

@@ -1,4 +1,4 @@
-#include "setup/resources/res_reader.h"
+#include "common/res/res_reader.h"
 
 namespace res {
 namespace {

@@ -1,7 +1,7 @@
 // Reader of compiled Win32 resource files (.res): entries, dialog templates
 // (DLGTEMPLATE and DLGTEMPLATEEX) and string table blocks. Portable C++.
-#ifndef TQ_SETUP_RESOURCES_RES_READER_H_
-#define TQ_SETUP_RESOURCES_RES_READER_H_
+#ifndef TQ_COMMON_RES_RES_READER_H_
+#define TQ_COMMON_RES_RES_READER_H_
 
 #include <cstdint>
 #include <map>
@@ -60,4 +60,4 @@ const Entry* FindEntry(const std::vector<Entry>& entries, uint16_t type, uint16_
 
 }  // namespace res
 
-#endif  // TQ_SETUP_RESOURCES_RES_READER_H_
+#endif  // TQ_COMMON_RES_RES_READER_H_

@@ -1,4 +1,4 @@
-#include "setup/resources/res_reader.h"
+#include "common/res/res_reader.h"
 
 #include <fstream>
 #include <iterator>
@@ -68,8 +68,9 @@ TEST_F(SetupResources, FrameAndTestDialogLayout) {
   EXPECT_EQ(f.cx, 319); EXPECT_EQ(f.cy, 191);
   EXPECT_EQ(f.caption, u"打印机驱动程序");
   EXPECT_EQ(f.font, u"Arial");
-  ExpectItems(f, {{1021, 0, 0, 319, 168, false}, {1022, 95, 173, 53, 15, true}, {1023, 150, 173, 53, 15, true},
-                  {2, 205, 173, 53, 15, true}, {1025, 260, 173, 53, 15, true}});
+  ExpectItems(f, {{IDC_PAGE_AREA, 0, 0, 319, 168, false}, {IDC_BACK, 95, 173, 53, 15, true},
+                  {IDC_NEXT, 150, 173, 53, 15, true}, {IDC_CANCEL, 205, 173, 53, 15, true},
+                  {IDC_FINISH, 260, 173, 53, 15, true}});
   res::Dialog t = LoadDialog(IDD_PRINT_TEST_PAGE);
   EXPECT_EQ(t.cx, 220); EXPECT_EQ(t.cy, 124);
   EXPECT_EQ(t.caption, u"Dialog");
