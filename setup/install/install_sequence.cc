@@ -7,7 +7,7 @@
 #include "platform/platform.h"
 #include "setup/app/texts.h"
 #include "setup/app/wizard_frame.h"
-#include "setup/devices/device_scan.h"
+#include "setup/devices/printer_scan.h"
 #include "setup/driver/platform_version.h"
 #include "setup/install/print_ui.h"
 #include "setup/install/printer_naming.h"
