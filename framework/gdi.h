@@ -1,9 +1,10 @@
 // Owning wrappers of GDI objects: each CFont and CBrush deletes the object it
-// created when it is destroyed or asked to.
+// created (through its UniqueGdiObject) when it is destroyed or asked to.
 #pragma once
 
 #include <string>
 
+#include "framework/owners.h"
 #include "framework/window_api.h"
 
 namespace fw {
@@ -14,31 +15,24 @@ LOGFONTW MakeFontDescription(const std::wstring& face, LONG height, LONG weight,
 
 class CGdiObject {
  public:
-  CGdiObject() = default;
-  ~CGdiObject() { DeleteObject(); }
-  CGdiObject(const CGdiObject&) = delete;
-  CGdiObject& operator=(const CGdiObject&) = delete;
-
-  HGDIOBJ handle() const { return handle_; }
-  bool IsCreated() const { return handle_ != 0; }
+  HGDIOBJ handle() const { return object_.get(); }
+  bool IsCreated() const { return object_.IsValid(); }
   // Releases the held object; true when there was one.
   bool DeleteObject() {
-    if (!handle_) return false;
-    Windows().DeleteObject(handle_);
-    handle_ = 0;
+    if (!object_) return false;
+    object_.reset();
     return true;
   }
 
  protected:
   // Takes ownership of a new object, releasing the previous one.
   bool Attach(HGDIOBJ object) {
-    DeleteObject();
-    handle_ = object;
-    return handle_ != 0;
+    object_.reset(object);
+    return object_.IsValid();
   }
 
  private:
-  HGDIOBJ handle_ = 0;
+  UniqueGdiObject object_;
 };
 
 class CFont : public CGdiObject {
@@ -49,6 +43,24 @@ class CFont : public CGdiObject {
 class CBrush : public CGdiObject {
  public:
   bool CreateSolidBrush(COLORREF colour) { return Attach(Windows().CreateSolidBrush(colour)); }
+};
+
+// The device context of a window's client area, released when the object
+// goes. Its release needs the window as well, so it is an owner of its own.
+class CClientDC {
+ public:
+  explicit CClientDC(HWND window) : window_(window), dc_(Windows().GetDC(window)) {}
+  ~CClientDC() {
+    if (dc_) Windows().ReleaseDC(window_, dc_);
+  }
+  CClientDC(const CClientDC&) = delete;
+  CClientDC& operator=(const CClientDC&) = delete;
+
+  HDC handle() const { return dc_; }
+
+ private:
+  HWND window_;
+  HDC dc_;
 };
 
 }  // namespace fw

@@ -1,6 +1,8 @@
 // The window system as the dialog framework sees it: windows and dialogs made
 // from the program's resources, the message queue, timers, GDI fonts, brushes
-// and device contexts, cursors, tooltips and the shell's open verb.
+// and device contexts, cursors and tooltips. (Starting programs and the
+// Windows folder belong to the platform: platform/process.h,
+// platform/shell_folders.h.)
 //
 // Names, values and semantics are Win32's, so that the framework reads like a
 // Win32 program. Two backends: framework/win32 (real windows from the resources
@@ -142,6 +144,7 @@ inline constexpr DWORD WS_VISIBLE = 0x10000000;
 inline constexpr DWORD WS_DISABLED = 0x08000000;
 inline constexpr DWORD WS_CHILD = 0x40000000;
 inline constexpr DWORD WS_EX_CONTROLPARENT = 0x00010000;
+inline constexpr DWORD DS_CONTROL = 0x0400;  // a dialog that is a page inside another dialog
 inline constexpr DWORD SS_RIGHT = 0x0002;
 inline constexpr DWORD SS_CENTER = 0x0001;
 inline constexpr DWORD SS_NOTIFY = 0x0100;
@@ -277,17 +280,12 @@ class WindowApi {
   virtual HCURSOR CopyCursor(HCURSOR cursor) = 0;
   virtual BOOL DestroyCursor(HCURSOR cursor) = 0;
   virtual HCURSOR SetCursor(HCURSOR cursor) = 0;
-  virtual std::wstring GetWindowsDirectoryW() = 0;
 
   // A tooltip window owned by `owner` with tools identified by (window, id).
   virtual HWND CreateTooltip(HWND owner) = 0;
   virtual BOOL AddTool(HWND tooltip, HWND window, UINT id, const RECT& rect, const std::wstring& text) = 0;
   virtual BOOL UpdateTipText(HWND tooltip, HWND window, UINT id, const std::wstring& text) = 0;
   virtual void RelayEvent(HWND tooltip, const MSG& msg) = 0;
-
-  // The shell: ShellExecuteW's result (> 32 success) and WinExec's.
-  virtual INT_PTR ShellExecuteW(HWND owner, const std::wstring& verb, const std::wstring& file, int show) = 0;
-  virtual UINT WinExec(const std::string& commandLine, int show) = 0;
 
   // Control containers (AfxEnableControlContainer's place); a no-op where
   // dialogs host only standard controls.

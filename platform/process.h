@@ -25,6 +25,25 @@ inline constexpr int SW_SHOW = 5;
 
 inline constexpr DWORD STILL_ACTIVE = 259;
 
+// What ShellExecuteW returns (and SHELLEXECUTEINFOW.hInstApp holds) when the
+// start fails; WinExec returns the first four. Anything above 32 is success.
+inline constexpr INT_PTR SE_ERR_FNF = 2;
+inline constexpr INT_PTR SE_ERR_PNF = 3;
+inline constexpr INT_PTR SE_ERR_ACCESSDENIED = 5;
+inline constexpr INT_PTR SE_ERR_OOM = 8;
+inline constexpr INT_PTR SE_ERR_SHARE = 26;
+inline constexpr INT_PTR SE_ERR_ASSOCINCOMPLETE = 27;
+inline constexpr INT_PTR SE_ERR_DDETIMEOUT = 28;
+inline constexpr INT_PTR SE_ERR_DDEFAIL = 29;
+inline constexpr INT_PTR SE_ERR_DDEBUSY = 30;
+inline constexpr INT_PTR SE_ERR_NOASSOC = 31;
+inline constexpr INT_PTR SE_ERR_DLLNOTFOUND = 32;
+
+inline constexpr LONG ERROR_BAD_FORMAT = 11;
+inline constexpr LONG ERROR_NO_ASSOCIATION = 1155;
+inline constexpr LONG ERROR_DDE_FAIL = 1156;
+inline constexpr LONG ERROR_DLL_NOT_FOUND = 1157;
+
 // SHELLEXECUTEINFOW with Windows' layout (60 bytes on the 32-bit build).
 struct SHELLEXECUTEINFOW {
   DWORD cbSize;
@@ -48,9 +67,12 @@ class ProcessApi {
  public:
   virtual ~ProcessApi() = default;
 
-  // cbSize must be sizeof(SHELLEXECUTEINFOW). FALSE with the last error set
-  // when the program cannot be started (ERROR_FILE_NOT_FOUND for a file that
-  // does not exist).
+  // cbSize must be sizeof(SHELLEXECUTEINFOW) (ERROR_ACCESS_DENIED otherwise).
+  // FALSE with the last error set when the program cannot be started
+  // (ERROR_FILE_NOT_FOUND for a file that does not exist). A bare file name
+  // is searched for in the program's own folder, the current directory, the
+  // system directory and the Windows directory, in that order: a program
+  // that must be the system's is named by its full path.
   virtual BOOL ShellExecuteExW(SHELLEXECUTEINFOW* info) = 0;
   virtual BOOL GetExitCodeProcess(HANDLE process, DWORD* exitCode) = 0;
   // The result is > 32 on success.

@@ -32,11 +32,16 @@ inline constexpr DWORD REG_DWORD = 4;
 inline constexpr DWORD REG_MULTI_SZ = 7;
 
 inline constexpr DWORD REG_OPTION_NON_VOLATILE = 0;
+// The key lives in memory only and is gone when the system restarts; keys
+// below a volatile key must be volatile too.
+inline constexpr DWORD REG_OPTION_VOLATILE = 1;
 inline constexpr DWORD REG_CREATED_NEW_KEY = 1;
 inline constexpr DWORD REG_OPENED_EXISTING_KEY = 2;
 
 // One group of the platform: the registry. Names follow the Win32 functions;
 // a null name means the key's default value, as in Windows.
+inline constexpr LONG ERROR_CHILD_MUST_BE_VOLATILE = 1021;
+
 class RegistryApi {
  public:
   virtual ~RegistryApi() = default;

@@ -25,6 +25,7 @@ using DWORD_PTR = std::uintptr_t;
 inline constexpr DWORD PRINTER_ENUM_DEFAULT = 0x1;
 inline constexpr DWORD PRINTER_ENUM_LOCAL = 0x2;
 inline constexpr DWORD PRINTER_ENUM_CONNECTIONS = 0x4;
+inline constexpr DWORD PRINTER_ENUM_NAME = 0x8;
 
 inline constexpr DWORD PRINTER_ACCESS_ADMINISTER = 0x4;
 inline constexpr DWORD PRINTER_ACCESS_USE = 0x8;
@@ -35,6 +36,9 @@ inline constexpr DWORD PRINTER_CONTROL_RESUME = 2;
 inline constexpr DWORD PRINTER_CONTROL_PURGE = 3;
 inline constexpr DWORD PRINTER_CONTROL_SET_STATUS = 4;
 
+inline constexpr DWORD PRINTER_STATUS_PAUSED = 0x1;
+inline constexpr DWORD PRINTER_ATTRIBUTE_LOCAL = 0x40;
+
 inline constexpr DWORD DM_ORIENTATION = 0x1;
 inline constexpr DWORD DM_PAPERSIZE = 0x2;
 inline constexpr short DMORIENT_PORTRAIT = 1;
@@ -44,9 +48,12 @@ inline constexpr short DMPAPER_A3 = 8;
 inline constexpr short DMPAPER_A4 = 9;
 
 inline constexpr LONG ERROR_INVALID_LEVEL = 124;
+inline constexpr LONG ERROR_INVALID_WINDOW_HANDLE = 1400;
+inline constexpr LONG ERROR_TIMEOUT = 1460;
+inline constexpr LONG RPC_S_SERVER_UNAVAILABLE = 1722;
+inline constexpr LONG RPC_X_NULL_REF_POINTER = 1780;
 inline constexpr LONG ERROR_INVALID_PRINTER_NAME = 1801;
 inline constexpr LONG ERROR_PRINTER_ALREADY_EXISTS = 1802;
-inline constexpr LONG RPC_S_SERVER_UNAVAILABLE = 1722;
 
 inline constexpr HWND HWND_BROADCAST = 0xFFFF;
 inline constexpr UINT WM_SETTINGCHANGE = 0x001A;
@@ -54,7 +61,8 @@ inline constexpr UINT SMTO_NORMAL = 0x0000;
 inline constexpr UINT SMTO_BLOCK = 0x0001;
 inline constexpr UINT SMTO_ABORTIFHUNG = 0x0002;
 
-// DEVMODEW of a printer (220 bytes): the printer fields of the union only.
+// DEVMODEW of a printer (220 bytes on the 32-bit build): the printer fields
+// of the union only. dmDriverExtra bytes of the driver's own follow it.
 struct DEVMODEW {
   wchar_t dmDeviceName[32];
   WORD dmSpecVersion;
@@ -127,11 +135,17 @@ class SpoolerApi {
   virtual ~SpoolerApi() = default;
 
   // name null or empty: the local machine. Level 2 only in the simulated PC.
+  // No printers: TRUE with *needed and *returned 0.
   virtual BOOL EnumPrintersW(DWORD flags, const wchar_t* name, DWORD level, BYTE* buffer, DWORD size,
                              DWORD* needed, DWORD* returned) = 0;
+  // defaults null (or its DesiredAccess 0): PRINTER_ACCESS_USE, which lets a
+  // program read the printer; changing it at level 2 takes
+  // PRINTER_ACCESS_ADMINISTER (PRINTER_ALL_ACCESS includes it). An unknown
+  // or empty name fails with ERROR_INVALID_PRINTER_NAME.
   virtual BOOL OpenPrinterW(const wchar_t* name, HANDLE* printer, const PRINTER_DEFAULTSW* defaults) = 0;
   virtual BOOL GetPrinterW(HANDLE printer, DWORD level, BYTE* buffer, DWORD size, DWORD* needed) = 0;
   virtual BOOL SetPrinterW(HANDLE printer, DWORD level, BYTE* info, DWORD command) = 0;
+  // Closes printer handles only.
   virtual BOOL ClosePrinter(HANDLE printer) = 0;
 
   // The user's WIN.INI entries ("windows", "device" is the default printer).

@@ -6,6 +6,7 @@
 
 #include "platform/platform.h"
 #include "platform/services.h"
+#include "platform/unique_handle.h"
 #include "service/device_restore.h"
 
 namespace spoolmate {
@@ -83,22 +84,20 @@ void ServiceMain(pf::DWORD, char**) {
 }
 
 // Opens the manager and the own service with full access and runs action on
-// the service; logs and skips what fails. Both handles are closed.
+// the service; logs and skips what fails. Both handles are closed when it returns.
 template <typename Action>
 void WithOwnService(Action action) {
-  pf::SC_HANDLE manager = pf::OpenSCManagerA(nullptr, nullptr, pf::SC_MANAGER_ALL_ACCESS);
+  pf::UniqueServiceHandle manager(pf::OpenSCManagerA(nullptr, nullptr, pf::SC_MANAGER_ALL_ACCESS));
   if (!manager) {
     AppendLog(ErrorMessage("OpenSCManager failed, error code = %ld\n"));
     return;
   }
-  pf::SC_HANDLE service = pf::OpenServiceA(manager, kOwnServiceName, pf::SERVICE_ALL_ACCESS);
+  pf::UniqueServiceHandle service(pf::OpenServiceA(manager.get(), kOwnServiceName, pf::SERVICE_ALL_ACCESS));
   if (!service) {
     AppendLog(ErrorMessage("OpenService failed, error code = %ld\n"));
-  } else {
-    action(service);
-    pf::CloseServiceHandle(service);
+    return;
   }
-  pf::CloseServiceHandle(manager);
+  action(service.get());
 }
 
 }  // namespace
@@ -110,9 +109,10 @@ void AppendLog(const std::string& message) {
   if (g_logPath.empty()) return;
   // Shared for reading and writing, as the C library's append mode opens it,
   // so that another Spoolmate process holding the log does not drop the entry.
-  pf::HANDLE file = pf::CreateFileA(g_logPath.c_str(), pf::GENERIC_WRITE, pf::FILE_SHARE_READ | pf::FILE_SHARE_WRITE,
-                                    pf::OPEN_ALWAYS, pf::FILE_ATTRIBUTE_NORMAL);
-  if (file == pf::INVALID_HANDLE_VALUE) return;
+  pf::UniqueFile file(pf::CreateFileA(g_logPath.c_str(), pf::GENERIC_WRITE,
+                                     pf::FILE_SHARE_READ | pf::FILE_SHARE_WRITE, pf::OPEN_ALWAYS,
+                                     pf::FILE_ATTRIBUTE_NORMAL));
+  if (!file) return;
   char stamp[64];
   std::snprintf(stamp, sizeof stamp, "%02d/%02d/%04d, %02d:%02d:%02d\n    ", now.wMonth, now.wDay, now.wYear,
                 now.wHour, now.wMinute, now.wSecond);
@@ -124,31 +124,28 @@ void AppendLog(const std::string& message) {
   }
   std::int64_t position = 0;
   pf::DWORD written = 0;
-  pf::SetFilePointerEx(file, 0, &position, pf::FILE_END);
-  pf::WriteFile(file, entry.data(), static_cast<pf::DWORD>(entry.size()), &written);
-  pf::CloseHandle(file);
+  pf::SetFilePointerEx(file.get(), 0, &position, pf::FILE_END);
+  pf::WriteFile(file.get(), entry.data(), static_cast<pf::DWORD>(entry.size()), &written);
 }
 
 void InstallSelf() {
-  pf::SC_HANDLE manager = pf::OpenSCManagerA(nullptr, nullptr, pf::SC_MANAGER_CREATE_SERVICE);
+  pf::UniqueServiceHandle manager(pf::OpenSCManagerA(nullptr, nullptr, pf::SC_MANAGER_CREATE_SERVICE));
   if (!manager) {
     AppendLog(ErrorMessage("OpenSCManager failed, error code = %ld\n"));
     return;
   }
   // Quoted, so that a path with spaces cannot start another program.
   std::string binaryPath = g_exePath.empty() ? std::string() : "\"" + g_exePath + "\"";
-  pf::SC_HANDLE service = pf::CreateServiceA(
-      manager, kOwnServiceName, kOwnServiceName, pf::SERVICE_ALL_ACCESS,
+  pf::UniqueServiceHandle service(pf::CreateServiceA(
+      manager.get(), kOwnServiceName, kOwnServiceName, pf::SERVICE_ALL_ACCESS,
       pf::SERVICE_WIN32_OWN_PROCESS | pf::SERVICE_INTERACTIVE_PROCESS, pf::SERVICE_AUTO_START,
-      pf::SERVICE_ERROR_NORMAL, binaryPath.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr);
+      pf::SERVICE_ERROR_NORMAL, binaryPath.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr));
   if (service) {
     AppendLog(Format("Service %s installed\n", kOwnServiceName, 0));
-    pf::CloseServiceHandle(service);
   } else {
     AppendLog(Format("Failed to create service %s, error code = %ld\n", kOwnServiceName,
                      static_cast<long>(pf::GetLastError())));
   }
-  pf::CloseServiceHandle(manager);
 }
 
 void RemoveSelf() {

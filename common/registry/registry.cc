@@ -1,5 +1,7 @@
 #include "common/registry/registry.h"
 
+#include <utility>
+
 #include "common/text/utf.h"
 
 namespace {
@@ -31,8 +33,6 @@ pf::LONG DeleteValue(pf::HKEY k, const char* n) { return pf::RegDeleteValueA(k, 
 pf::LONG EnumKey(pf::HKEY k, pf::DWORD i, wchar_t* n, pf::DWORD* l) { return pf::RegEnumKeyExW(k, i, n, l); }
 pf::LONG EnumKey(pf::HKEY k, pf::DWORD i, char* n, pf::DWORD* l) { return pf::RegEnumKeyExA(k, i, n, l); }
 
-bool IsPredefined(pf::HKEY key) { return key >= pf::HKEY_CLASSES_ROOT && key <= pf::HKEY_USERS; }
-
 // Registry string bytes to characters: UTF-16LE units for the wide form, the
 // bytes themselves for the ANSI form.
 std::wstring FromBytes(const pf::BYTE* data, pf::DWORD size, wchar_t) { return text::FromUtf16LeBytes(data, size); }
@@ -45,36 +45,30 @@ std::string ToBytes(const std::string& text) { return text + '\0'; }
 }  // namespace
 
 template <typename Char>
-CRegistryT<Char>::CRegistryT(pf::HKEY root, pf::DWORD access) : key_(root), access_(access) {}
-
-template <typename Char>
-CRegistryT<Char>::~CRegistryT() {
-  Close();
-}
+CRegistryT<Char>::CRegistryT(pf::HKEY root, pf::DWORD access) : root_(root), access_(access) {}
 
 template <typename Char>
 void CRegistryT<Char>::Close() {
-  if (key_ && !IsPredefined(key_)) pf::RegCloseKey(key_);
-  key_ = 0;
+  owned_.reset();
+  root_ = 0;
 }
 
 template <typename Char>
 bool CRegistryT<Char>::Open(const String& subKey, bool create) {
-  return OpenFrom(key_, subKey, create);
+  return OpenFrom(key(), subKey, create);
 }
 
 template <typename Char>
 bool CRegistryT<Char>::OpenFrom(pf::HKEY parent, const String& subKey, bool create) {
-  pf::HKEY opened = 0;
-  if (OpenKey(parent, subKey.c_str(), access_, &opened) != pf::ERROR_SUCCESS) {
+  pf::UniqueKey opened;
+  if (OpenKey(parent, subKey.c_str(), access_, opened.put()) != pf::ERROR_SUCCESS) {
     if (!create) return false;
-    pf::HKEY created = 0;
-    if (CreateKey(parent, subKey.c_str(), access_, &created) != pf::ERROR_SUCCESS) return false;
-    pf::RegCloseKey(created);
-    if (OpenKey(parent, subKey.c_str(), access_, &opened) != pf::ERROR_SUCCESS) return false;
+    pf::UniqueKey created;
+    if (CreateKey(parent, subKey.c_str(), access_, created.put()) != pf::ERROR_SUCCESS) return false;
+    created.reset();
+    if (OpenKey(parent, subKey.c_str(), access_, opened.put()) != pf::ERROR_SUCCESS) return false;
   }
-  Close();
-  key_ = opened;
+  owned_ = std::move(opened);
   return true;
 }
 
@@ -83,7 +77,7 @@ bool CRegistryT<Char>::ReadDword(const String& name, pf::DWORD* value) {
   pf::BYTE data[4] = {};
   pf::DWORD type = 0;
   pf::DWORD size = sizeof(data);
-  if (Query(key_, name.c_str(), &type, data, &size) != pf::ERROR_SUCCESS || size != 4) return false;
+  if (Query(key(), name.c_str(), &type, data, &size) != pf::ERROR_SUCCESS || size != 4) return false;
   *value = static_cast<pf::DWORD>(data[0] | (data[1] << 8) | (data[2] << 16)) | (static_cast<pf::DWORD>(data[3]) << 24);
   return true;
 }
@@ -93,7 +87,7 @@ bool CRegistryT<Char>::ReadString(const String& name, String* text) {
   pf::BYTE buffer[1023];
   pf::DWORD type = 0;
   pf::DWORD size = sizeof(buffer);
-  if (Query(key_, name.c_str(), &type, buffer, &size) != pf::ERROR_SUCCESS) return false;
+  if (Query(key(), name.c_str(), &type, buffer, &size) != pf::ERROR_SUCCESS) return false;
   String value = FromBytes(buffer, size, Char());
   *text = value.substr(0, value.find(Char(0)));
   return true;
@@ -120,19 +114,19 @@ template <typename Char>
 bool CRegistryT<Char>::WriteDword(const String& name, pf::DWORD value) {
   const pf::BYTE data[4] = {static_cast<pf::BYTE>(value), static_cast<pf::BYTE>(value >> 8),
                             static_cast<pf::BYTE>(value >> 16), static_cast<pf::BYTE>(value >> 24)};
-  return Set(key_, name.c_str(), pf::REG_DWORD, data, 4) == pf::ERROR_SUCCESS;
+  return Set(key(), name.c_str(), pf::REG_DWORD, data, 4) == pf::ERROR_SUCCESS;
 }
 
 template <typename Char>
 bool CRegistryT<Char>::WriteString(const String& name, const String& text) {
   std::string bytes = ToBytes(text);
-  return Set(key_, name.c_str(), pf::REG_SZ, reinterpret_cast<const pf::BYTE*>(bytes.data()),
+  return Set(key(), name.c_str(), pf::REG_SZ, reinterpret_cast<const pf::BYTE*>(bytes.data()),
              static_cast<pf::DWORD>(bytes.size())) == pf::ERROR_SUCCESS;
 }
 
 template <typename Char>
 bool CRegistryT<Char>::DeleteValue(const String& name) {
-  return ::DeleteValue(key_, name.c_str()) == pf::ERROR_SUCCESS;
+  return ::DeleteValue(key(), name.c_str()) == pf::ERROR_SUCCESS;
 }
 
 template <typename Char>
@@ -141,7 +135,7 @@ pf::DWORD CRegistryT<Char>::CountSubkeys() {
   pf::DWORD index = 0;
   for (;; ++index) {
     pf::DWORD length = 256;
-    if (EnumKey(key_, index, name, &length) != pf::ERROR_SUCCESS) return index;
+    if (EnumKey(key(), index, name, &length) != pf::ERROR_SUCCESS) return index;
   }
 }
 
@@ -151,7 +145,7 @@ void CRegistryT<Char>::ListSubkeys(std::vector<String>* names) {
   Char name[256];
   for (pf::DWORD index = 0; index < count; ++index) {
     pf::DWORD length = 256;
-    if (EnumKey(key_, index, name, &length) == pf::ERROR_SUCCESS) names->push_back(String(name, length));
+    if (EnumKey(key(), index, name, &length) == pf::ERROR_SUCCESS) names->push_back(String(name, length));
   }
 }
 

@@ -1,15 +1,16 @@
 // CRegistry: the registry key object of both programs.
 //
 // One implementation serves both widths: CRegistry (wide, used by setup) and
-// CRegistryA (ANSI, used by Spoolmate). The object owns the key it opened and
-// closes it when closed or destroyed; the root key it starts at is predefined
-// and never closed. Every failure is the boolean result; nothing is shown.
+// CRegistryA (ANSI, used by Spoolmate). The object starts at a predefined root
+// key, which it never closes; the key it opens below is owned (pf::UniqueKey)
+// and closed when another is opened, when closed, or when the object goes. Every failure is the boolean result; nothing is shown.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/unique_handle.h"
 
 template <typename Char>
 class CRegistryT {
@@ -18,7 +19,6 @@ class CRegistryT {
 
   // access: KEY_READ for reading, KEY_READ | KEY_WRITE for writing.
   CRegistryT(pf::HKEY root, pf::DWORD access);
-  ~CRegistryT();
   CRegistryT(const CRegistryT&) = delete;
   CRegistryT& operator=(const CRegistryT&) = delete;
 
@@ -49,11 +49,14 @@ class CRegistryT {
   // Appends the names of indexes 0 .. CountSubkeys() - 1.
   void ListSubkeys(std::vector<String>* names);
 
+  // Closes the owned key and lets go of the root: later calls fail.
   void Close();
-  pf::HKEY key() const { return key_; }
+  // The current key: the owned one once a key was opened, else the root.
+  pf::HKEY key() const { return owned_ ? owned_.get() : root_; }
 
  private:
-  pf::HKEY key_;
+  pf::HKEY root_;
+  pf::UniqueKey owned_;
   pf::DWORD access_;
 };
 

@@ -56,10 +56,28 @@ wchar_t UpperChar(wchar_t c) {
   return c;
 }
 
+wchar_t LowerChar(wchar_t c) {
+  const char32_t unit = static_cast<char32_t>(c);
+  for (const FoldRange& range : kRanges) {
+    if (range.first == 0x03C2) continue;  // Σ lowers to σ, never to the final form
+    const char32_t lower = static_cast<char32_t>(static_cast<int>(unit) - range.delta);
+    if (lower >= range.first && lower <= range.last && (lower - range.first) % range.step == 0) {
+      return static_cast<wchar_t>(lower);
+    }
+  }
+  return c;
+}
+
 std::wstring Upper(std::wstring_view text) {
   std::wstring upper(text);
   for (wchar_t& c : upper) c = UpperChar(c);
   return upper;
+}
+
+std::wstring Lower(std::wstring_view text) {
+  std::wstring lower(text);
+  for (wchar_t& c : lower) c = LowerChar(c);
+  return lower;
 }
 
 bool EqualsNoCase(std::wstring_view a, std::wstring_view b) {

@@ -15,6 +15,10 @@ namespace text {
 
 wchar_t UpperChar(wchar_t c);
 std::wstring Upper(std::wstring_view text);
+// The inverse of the same table: a capital the table produces becomes its
+// small letter (Σ becomes σ); every other unit stays.
+wchar_t LowerChar(wchar_t c);
+std::wstring Lower(std::wstring_view text);
 // Equal once both are upper-cased.
 bool EqualsNoCase(std::wstring_view a, std::wstring_view b);
 // Whether text ends in suffix, compared without case.

@@ -282,14 +282,21 @@ HMODULE HeadlessWindows::LoadLibraryW(const std::wstring& path) {
   return module;
 }
 
-BOOL HeadlessWindows::FreeLibrary(HMODULE module) { return modules_.erase(module) ? TRUE : FALSE; }
+// A module's cursors go with it, as shared resources do on Windows.
+BOOL HeadlessWindows::FreeLibrary(HMODULE module) {
+  if (!modules_.erase(module)) return FALSE;
+  for (auto it = cursors_.begin(); it != cursors_.end();) {
+    it = it->second == module ? cursors_.erase(it) : std::next(it);
+  }
+  return TRUE;
+}
 
 HCURSOR HeadlessWindows::LoadCursorFromModule(HMODULE module, int id) {
   constexpr int kHandCursor = 106;
   if (cursorMissing_ || id != kHandCursor || !modules_.count(module)) return 0;
   HCURSOR cursor = nextCursor_;
   nextCursor_ += 4;
-  cursors_.insert(cursor);
+  cursors_[cursor] = module;
   return cursor;
 }
 
@@ -297,7 +304,7 @@ HCURSOR HeadlessWindows::CopyCursor(HCURSOR cursor) {
   if (!cursors_.count(cursor)) return 0;
   HCURSOR copy = nextCursor_;
   nextCursor_ += 4;
-  cursors_.insert(copy);
+  cursors_[copy] = 0;
   return copy;
 }
 
@@ -308,8 +315,6 @@ HCURSOR HeadlessWindows::SetCursor(HCURSOR cursor) {
   currentCursor_ = cursor;
   return previous;
 }
-
-std::wstring HeadlessWindows::GetWindowsDirectoryW() { return L"C:\\WINDOWS"; }
 
 HWND HeadlessWindows::CreateTooltip(HWND owner) {
   if (owner != 0 && !Find(owner)) return 0;
@@ -340,16 +345,6 @@ BOOL HeadlessWindows::UpdateTipText(HWND tooltip, HWND window, UINT id, const st
 void HeadlessWindows::RelayEvent(HWND tooltip, const MSG& msg) {
   Window* t = Find(tooltip);
   if (t && t->kind == Kind::kTooltip) ++t->relayed;
-}
-
-INT_PTR HeadlessWindows::ShellExecuteW(HWND owner, const std::wstring& verb, const std::wstring& file, int show) {
-  shellCalls_.push_back(ShellExecuteRecord{owner, verb, file, show});
-  return shellResult_;
-}
-
-UINT HeadlessWindows::WinExec(const std::string& commandLine, int show) {
-  winExecCalls_.push_back(WinExecRecord{commandLine, show});
-  return winExecResult_;
 }
 
 std::wstring HeadlessWindows::LoadStringW(UINT id) {

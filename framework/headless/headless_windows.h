@@ -60,17 +60,6 @@ struct FillRecord {
   HBRUSH brush;
 };
 
-struct ShellExecuteRecord {
-  HWND owner;
-  std::wstring verb, file;
-  int show;
-};
-
-struct WinExecRecord {
-  std::string commandLine;
-  int show;
-};
-
 class HeadlessWindows : public WindowApi {
  public:
   // No resources: every CreateDialogParamW fails and LoadStringW is empty.
@@ -148,15 +137,12 @@ class HeadlessWindows : public WindowApi {
   HCURSOR CopyCursor(HCURSOR cursor) override;
   BOOL DestroyCursor(HCURSOR cursor) override;
   HCURSOR SetCursor(HCURSOR cursor) override;
-  std::wstring GetWindowsDirectoryW() override;
 
   HWND CreateTooltip(HWND owner) override;
   BOOL AddTool(HWND tooltip, HWND window, UINT id, const RECT& rect, const std::wstring& text) override;
   BOOL UpdateTipText(HWND tooltip, HWND window, UINT id, const std::wstring& text) override;
   void RelayEvent(HWND tooltip, const MSG& msg) override;
 
-  INT_PTR ShellExecuteW(HWND owner, const std::wstring& verb, const std::wstring& file, int show) override;
-  UINT WinExec(const std::string& commandLine, int show) override;
   void EnableControlContainer() override { ++controlContainerCalls_; }
 
   // ---- Test API: script and input ----
@@ -215,15 +201,11 @@ class HeadlessWindows : public WindowApi {
   void SetLoadLibraryFails(bool fails) { loadLibraryFails_ = fails; }
   void SetCursorMissing(bool missing) { cursorMissing_ = missing; }
   HCURSOR CurrentCursor() const { return currentCursor_; }
-  int LiveCursors() const { return static_cast<int>(cursors_.size()); }
+  int LiveCursors() const { return static_cast<int>(cursors_.size()); }  // copies and those of loaded modules
   int LiveModules() const { return static_cast<int>(modules_.size()); }
   std::wstring ToolText(HWND tooltip, HWND window, UINT id) const;
   bool HasTool(HWND tooltip, HWND window, UINT id) const;
   int RelayCount(HWND tooltip) const;
-  void SetShellExecuteResult(INT_PTR result) { shellResult_ = result; }
-  void SetWinExecResult(UINT result) { winExecResult_ = result; }
-  const std::vector<ShellExecuteRecord>& ShellExecuteCalls() const { return shellCalls_; }
-  const std::vector<WinExecRecord>& WinExecCalls() const { return winExecCalls_; }
   int BeepCount() const { return beeps_; }
   UINT LastBeepType() const { return lastBeep_; }
   int ControlContainerCalls() const { return controlContainerCalls_; }
@@ -291,6 +273,7 @@ class HeadlessWindows : public WindowApi {
   bool InDialog(HWND dialog, HWND window) const;
   bool AcceptsInput(HWND window) const;
   HWND FindDefaultButton(HWND dialog) const;
+  HWND MessageDestination(HWND dialog) const;
   HWND FirstTabStop(HWND dialog) const;
   POINT ScreenOrigin(HWND window) const;  // of the client area
   LRESULT Deliver(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -343,14 +326,10 @@ class HeadlessWindows : public WindowApi {
 
   bool loadLibraryFails_ = false, cursorMissing_ = false;
   std::set<HMODULE> modules_;
-  std::set<HCURSOR> cursors_;
+  std::map<HCURSOR, HMODULE> cursors_;  // and the module a loaded one belongs to (0 for copies)
   std::uintptr_t nextModule_ = 0x40000, nextCursor_ = 0x50000;
   HCURSOR currentCursor_ = 0;
 
-  INT_PTR shellResult_ = 42;
-  UINT winExecResult_ = 33;
-  std::vector<ShellExecuteRecord> shellCalls_;
-  std::vector<WinExecRecord> winExecCalls_;
   int beeps_ = 0;
   UINT lastBeep_ = 0;
   int controlContainerCalls_ = 0;

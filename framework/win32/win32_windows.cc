@@ -4,7 +4,6 @@
 
 #include <windows.h>
 #include <commctrl.h>
-#include <shellapi.h>
 
 #include <vector>
 
@@ -349,15 +348,6 @@ class Win32Windows : public WindowApi {
   HCURSOR SetCursor(HCURSOR cursor) override {
     return reinterpret_cast<fw::HCURSOR>(::SetCursor(reinterpret_cast<::HCURSOR>(cursor)));
   }
-  std::wstring GetWindowsDirectoryW() override {
-    std::vector<wchar_t> buffer(MAX_PATH);
-    for (;;) {
-      ::UINT length = ::GetWindowsDirectoryW(buffer.data(), static_cast<::UINT>(buffer.size()));
-      if (length == 0) return {};
-      if (length < buffer.size()) return std::wstring(buffer.data(), length);
-      buffer.resize(length + 1);
-    }
-  }
 
   HWND CreateTooltip(HWND owner) override {
     InitCommonControlsOnce();
@@ -384,13 +374,6 @@ class Win32Windows : public WindowApi {
     ::MSG m = ToNative(msg);
     ::SendMessageW(Native(tooltip), TTM_RELAYEVENT, 0, reinterpret_cast<::LPARAM>(&m));
   }
-
-  INT_PTR ShellExecuteW(HWND owner, const std::wstring& verb, const std::wstring& file, int show) override {
-    ::HINSTANCE result =
-        ::ShellExecuteW(Native(owner), verb.empty() ? nullptr : verb.c_str(), file.c_str(), nullptr, nullptr, show);
-    return reinterpret_cast<INT_PTR>(result);
-  }
-  UINT WinExec(const std::string& commandLine, int show) override { return ::WinExec(commandLine.c_str(), show); }
 
   // Dialogs host only standard controls: nothing to enable.
   void EnableControlContainer() override {}

@@ -1,5 +1,5 @@
-// The win32 backend of the window system: the real user32, gdi32, comctl32,
-// shell32 and kernel32 calls, with the dialogs made from the templates linked
+// The win32 backend of the window system: the real user32, gdi32, comctl32
+// and kernel32 calls, with the dialogs made from the templates linked
 // into the running program.
 #pragma once
 

@@ -6,6 +6,7 @@
 
 #include "common/text/case_fold.h"
 #include "platform/sim/sim_kernel.h"
+#include "platform/sim/sim_sync.h"
 
 namespace pf::sim {
 namespace {
@@ -279,7 +280,7 @@ BOOL SimFiles::ReadFile(HANDLE file, void* buffer, DWORD toRead, DWORD* read, OV
   auto lock = kernel_.Lock();
   if (read != nullptr) *read = 0;
   if (DWORD error = kernel_.Enter("ReadFile")) return kernel_.Fail(error);
-  if (auto device = kernel_.LookupAs<SimIoObject>(file, {ObjectKind::Device})) {
+  if (auto device = kernel_.FindAs<SimIoObject>(file, {ObjectKind::Device})) {
     return device->Read(buffer, toRead, read, overlapped);
   }
   std::shared_ptr<Open> open = Lookup(file);
@@ -297,11 +298,16 @@ BOOL SimFiles::ReadFile(HANDLE file, void* buffer, DWORD toRead, DWORD* read, OV
     Fail(ERROR_READ_FAULT);
     return FALSE;
   }
+  if (overlapped != nullptr && toRead > 0 && begin >= size) {
+    overlapped->Internal = ERROR_HANDLE_EOF;
+    overlapped->InternalHigh = 0;
+    return kernel_.Fail(ERROR_HANDLE_EOF);
+  }
   if (end > begin) std::memcpy(buffer, node.data.data() + begin, static_cast<size_t>(end - begin));
   open->position = std::max(open->position, end);
   const DWORD count = static_cast<DWORD>(std::max<std::int64_t>(0, end - begin));
   if (read != nullptr) *read = count;
-  Completed(overlapped, count);
+  CompleteOverlapped(kernel_, overlapped, ERROR_SUCCESS, count);
   return TRUE;
 }
 
@@ -309,7 +315,7 @@ BOOL SimFiles::WriteFile(HANDLE file, const void* buffer, DWORD toWrite, DWORD* 
   auto lock = kernel_.Lock();
   if (written != nullptr) *written = 0;
   if (DWORD error = kernel_.Enter("WriteFile")) return kernel_.Fail(error);
-  if (auto device = kernel_.LookupAs<SimIoObject>(file, {ObjectKind::Device})) {
+  if (auto device = kernel_.FindAs<SimIoObject>(file, {ObjectKind::Device})) {
     return device->Write(buffer, toWrite, written, overlapped);
   }
   std::shared_ptr<Open> open = Lookup(file);
@@ -325,7 +331,7 @@ BOOL SimFiles::WriteFile(HANDLE file, const void* buffer, DWORD toWrite, DWORD* 
   if (toWrite > 0) std::memcpy(&data[at], buffer, toWrite);
   open->position += toWrite;
   if (written != nullptr) *written = toWrite;
-  Completed(overlapped, toWrite);
+  CompleteOverlapped(kernel_, overlapped, ERROR_SUCCESS, toWrite);
   return TRUE;
 }
 
@@ -356,12 +362,6 @@ BOOL SimFiles::GetFileSizeEx(HANDLE file, std::int64_t* size) {
   if (open == nullptr) return FALSE;
   *size = static_cast<std::int64_t>(open->node->data.size());
   return TRUE;
-}
-
-void SimFiles::Completed(OVERLAPPED* overlapped, DWORD count) {
-  if (overlapped == nullptr) return;
-  overlapped->Internal = 0;
-  overlapped->InternalHigh = count;
 }
 
 BOOL SimFiles::CreateDirectoryW(const wchar_t* path) {

@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -26,7 +25,10 @@ class SimFiles : public FileApi {
   HANDLE CreateFileW(const wchar_t* path, DWORD access, DWORD share, DWORD creation, DWORD flags) override;
   HANDLE CreateFileA(const char* path, DWORD access, DWORD share, DWORD creation, DWORD flags) override;
   BOOL DeleteFileA(const char* path) override;
-  // Device handles go to their device object; transfers on files complete at once.
+  // Device handles go to their device object; transfers on files complete at
+  // once. With an OVERLAPPED record, the record gives the offset, holds the
+  // outcome and has its event set; a read at or past the end then fails with
+  // ERROR_HANDLE_EOF, as Windows does.
   BOOL ReadFile(HANDLE file, void* buffer, DWORD toRead, DWORD* read, OVERLAPPED* overlapped) override;
   BOOL WriteFile(HANDLE file, const void* buffer, DWORD toWrite, DWORD* written, OVERLAPPED* overlapped) override;
   BOOL SetFilePointerEx(HANDLE file, std::int64_t distance, std::int64_t* newPosition, DWORD method) override;
@@ -66,7 +68,6 @@ class SimFiles : public FileApi {
   std::shared_ptr<Node> FindForTest(const std::wstring& path);
   std::shared_ptr<Node> MakeFolders(const Resolved& path, size_t depth);
   std::shared_ptr<Open> Lookup(HANDLE handle);
-  static void Completed(OVERLAPPED* overlapped, DWORD count);
   bool SharingConflict(const Node* node, DWORD access, DWORD share) const;
   void Fail(DWORD error);
   void Succeed();

@@ -9,6 +9,20 @@ namespace pf::sim {
 namespace {
 
 thread_local DWORD t_lastError = 0;
+thread_local Account t_account = Account::Administrator;
+
+// Lets KernelMutex stand in for a lock in condition_variable_any::wait: its
+// unlock releases every level the thread holds, its lock takes them back.
+class FullRelease {
+ public:
+  explicit FullRelease(KernelMutex& mutex) : mutex_(mutex) {}
+  void unlock() { depth_ = mutex_.ReleaseAll(); }
+  void lock() { mutex_.Reacquire(depth_); }
+
+ private:
+  KernelMutex& mutex_;
+  unsigned depth_ = 0;
+};
 
 // The file name part of a path: what follows its last backslash or slash.
 std::wstring FileNameOf(const std::wstring& path) {
@@ -21,6 +35,57 @@ bool KindAllowed(ObjectKind kind, std::initializer_list<ObjectKind> kinds) {
 }
 
 }  // namespace
+
+// --- KernelMutex ---
+
+void KernelMutex::lock() {
+  std::unique_lock<std::mutex> guard(mutex_);
+  const std::thread::id self = std::this_thread::get_id();
+  if (depth_ > 0 && owner_ == self) {
+    ++depth_;
+    return;
+  }
+  free_.wait(guard, [this] { return depth_ == 0; });
+  owner_ = self;
+  depth_ = 1;
+}
+
+bool KernelMutex::try_lock() {
+  std::lock_guard<std::mutex> guard(mutex_);
+  const std::thread::id self = std::this_thread::get_id();
+  if (depth_ > 0 && owner_ != self) return false;
+  owner_ = self;
+  ++depth_;
+  return true;
+}
+
+void KernelMutex::unlock() {
+  std::lock_guard<std::mutex> guard(mutex_);
+  if (--depth_ == 0) {
+    owner_ = std::thread::id();
+    free_.notify_one();
+  }
+}
+
+unsigned KernelMutex::ReleaseAll() {
+  std::lock_guard<std::mutex> guard(mutex_);
+  if (depth_ == 0 || owner_ != std::this_thread::get_id()) return 0;
+  const unsigned depth = depth_;
+  depth_ = 0;
+  owner_ = std::thread::id();
+  free_.notify_one();
+  return depth;
+}
+
+void KernelMutex::Reacquire(unsigned depth) {
+  if (depth == 0) return;
+  std::unique_lock<std::mutex> guard(mutex_);
+  free_.wait(guard, [this] { return depth_ == 0; });
+  owner_ = std::this_thread::get_id();
+  depth_ = depth;
+}
+
+// --- SimKernel ---
 
 SimKernel::SimKernel() : codePages_(std::make_unique<SimCodePages>(this)) {}
 
@@ -35,6 +100,23 @@ BOOL SimKernel::Fail(DWORD error) {
   return FALSE;
 }
 
+void SimKernel::Wait(const std::function<bool()>& ready) {
+  FullRelease release(mutex_);
+  changed_.wait(release, ready);
+}
+
+void SimKernel::Notify() { changed_.notify_all(); }
+
+void SimKernel::RunUnlocked(const std::function<void()>& action) {
+  const unsigned depth = mutex_.ReleaseAll();
+  action();
+  mutex_.Reacquire(depth);
+}
+
+Account SimKernel::CallerAccount() const { return t_account; }
+
+void SimKernel::SetCallerAccount(Account account) { t_account = account; }
+
 std::wstring SimKernel::FromAnsi(const std::string& text) { return codePages_->FromAnsi(text); }
 
 std::string SimKernel::ToAnsi(const std::wstring& text) { return codePages_->ToAnsi(text); }
@@ -42,35 +124,42 @@ std::string SimKernel::ToAnsi(const std::wstring& text) { return codePages_->ToA
 // --- Handles ---
 
 HANDLE SimKernel::Insert(std::shared_ptr<KernelObject> object) {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  std::lock_guard<KernelMutex> lock(mutex_);
   const HANDLE handle = nextHandle_;
   nextHandle_ += 4;
   handles_[handle] = std::move(object);
   return handle;
 }
 
-std::shared_ptr<KernelObject> SimKernel::Lookup(HANDLE handle, std::initializer_list<ObjectKind> kinds) {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
+std::shared_ptr<KernelObject> SimKernel::Find(HANDLE handle, std::initializer_list<ObjectKind> kinds) const {
+  std::lock_guard<KernelMutex> lock(mutex_);
   auto found = handles_.find(handle);
-  if (found == handles_.end() || !KindAllowed(found->second->kind(), kinds)) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return nullptr;
-  }
+  if (found == handles_.end() || !KindAllowed(found->second->kind(), kinds)) return nullptr;
   return found->second;
 }
 
-BOOL SimKernel::Close(HANDLE handle, std::initializer_list<ObjectKind> kinds) {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
+bool SimKernel::Remove(HANDLE handle, std::initializer_list<ObjectKind> kinds) {
+  std::lock_guard<KernelMutex> lock(mutex_);
   auto found = handles_.find(handle);
-  if (found == handles_.end() || !KindAllowed(found->second->kind(), kinds)) return Fail(ERROR_INVALID_HANDLE);
+  if (found == handles_.end() || !KindAllowed(found->second->kind(), kinds)) return false;
   std::shared_ptr<KernelObject> object = std::move(found->second);
   handles_.erase(found);
   object->OnHandleClosed();
-  return TRUE;
+  return true;
+}
+
+std::shared_ptr<KernelObject> SimKernel::Lookup(HANDLE handle, std::initializer_list<ObjectKind> kinds) {
+  std::shared_ptr<KernelObject> object = Find(handle, kinds);
+  if (!object) SetLastError(ERROR_INVALID_HANDLE);
+  return object;
+}
+
+BOOL SimKernel::Close(HANDLE handle, std::initializer_list<ObjectKind> kinds) {
+  return Remove(handle, kinds) ? TRUE : Fail(ERROR_INVALID_HANDLE);
 }
 
 std::vector<std::shared_ptr<KernelObject>> SimKernel::OpenObjects(ObjectKind kind) {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  std::lock_guard<KernelMutex> lock(mutex_);
   std::vector<std::shared_ptr<KernelObject>> objects;
   for (const auto& [handle, object] : handles_) {
     if (object->kind() == kind) objects.push_back(object);
@@ -79,12 +168,12 @@ std::vector<std::shared_ptr<KernelObject>> SimKernel::OpenObjects(ObjectKind kin
 }
 
 size_t SimKernel::OpenHandleCount() const {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  std::lock_guard<KernelMutex> lock(mutex_);
   return handles_.size();
 }
 
 size_t SimKernel::OpenHandleCount(ObjectKind kind) const {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  std::lock_guard<KernelMutex> lock(mutex_);
   return static_cast<size_t>(std::count_if(handles_.begin(), handles_.end(),
                                            [kind](const auto& entry) { return entry.second->kind() == kind; }));
 }
@@ -92,32 +181,32 @@ size_t SimKernel::OpenHandleCount(ObjectKind kind) const {
 // --- Clock ---
 
 DWORD SimKernel::TickCount() const {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  std::lock_guard<KernelMutex> lock(mutex_);
   return tick_;
 }
 
 void SimKernel::SetTickCount(DWORD tick) {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  std::lock_guard<KernelMutex> lock(mutex_);
   tick_ = tick;
 }
 
 std::uint64_t SimKernel::Now() const {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  std::lock_guard<KernelMutex> lock(mutex_);
   return now_;
 }
 
 void SimKernel::ScheduleIn(DWORD delay, std::function<void()> action) {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  std::lock_guard<KernelMutex> lock(mutex_);
   events_.push_back(Event{now_ + delay, nextOrder_++, std::move(action)});
 }
 
 void SimKernel::ScheduleAt(DWORD atTick, std::function<void()> action) {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  std::lock_guard<KernelMutex> lock(mutex_);
   ScheduleIn(atTick - tick_, std::move(action));  // modulo 2^32, like the counter itself
 }
 
 bool SimKernel::AdvanceToNextEvent(std::uint64_t limit) {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  std::lock_guard<KernelMutex> lock(mutex_);
   auto next = std::min_element(events_.begin(), events_.end(), [](const Event& a, const Event& b) {
     return a.due != b.due ? a.due < b.due : a.order < b.order;
   });
@@ -128,41 +217,43 @@ bool SimKernel::AdvanceToNextEvent(std::uint64_t limit) {
   }
   std::function<void()> action = std::move(next->action);
   events_.erase(next);
+  Notify();
   action();  // may schedule more events or sleep in turn
   return true;
 }
 
 void SimKernel::AdvanceClock(DWORD milliseconds) {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  std::lock_guard<KernelMutex> lock(mutex_);
   const std::uint64_t target = now_ + milliseconds;
   while (AdvanceToNextEvent(target)) {
   }
   if (target > now_) {
     tick_ += static_cast<DWORD>(target - now_);
     now_ = target;
+    Notify();
   }
 }
 
 bool SimKernel::HasPendingEvents() const {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  std::lock_guard<KernelMutex> lock(mutex_);
   return !events_.empty();
 }
 
 // --- Faults and the call record ---
 
 void SimKernel::FailCall(const std::string& call, DWORD error, long occurrence) {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  std::lock_guard<KernelMutex> lock(mutex_);
   faults_.push_back(Fault{call, error, occurrence});
 }
 
 void SimKernel::ClearFaults() {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  std::lock_guard<KernelMutex> lock(mutex_);
   faults_.clear();
   callCounts_.clear();
 }
 
 DWORD SimKernel::Enter(const char* call) {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  std::lock_guard<KernelMutex> lock(mutex_);
   calls_.emplace_back(call);
   const long occurrence = callCounts_[call]++;
   for (const Fault& fault : faults_) {
@@ -172,24 +263,24 @@ DWORD SimKernel::Enter(const char* call) {
 }
 
 std::vector<std::string> SimKernel::Calls() const {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  std::lock_guard<KernelMutex> lock(mutex_);
   return calls_;
 }
 
 void SimKernel::ClearCalls() {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  std::lock_guard<KernelMutex> lock(mutex_);
   calls_.clear();
 }
 
 // --- Programs ---
 
 void SimKernel::RegisterProgram(const std::wstring& imagePathOrName, SimProgram program) {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  std::lock_guard<KernelMutex> lock(mutex_);
   programs_.emplace_back(text::Upper(imagePathOrName), std::move(program));
 }
 
 const SimProgram* SimKernel::FindProgram(const std::wstring& imagePath) const {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  std::lock_guard<KernelMutex> lock(mutex_);
   const std::wstring path = text::Upper(imagePath);
   const std::wstring name = FileNameOf(path);
   // A full path registered for the program wins over a bare name; the latest
@@ -206,12 +297,12 @@ const SimProgram* SimKernel::FindProgram(const std::wstring& imagePath) const {
 // --- Devices ---
 
 void SimKernel::AddDevice(const std::wstring& devicePath, std::shared_ptr<SimDevice> device) {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  std::lock_guard<KernelMutex> lock(mutex_);
   devices_[text::Upper(devicePath)] = std::move(device);
 }
 
 void SimKernel::RemoveDevice(const std::wstring& devicePath) {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  std::lock_guard<KernelMutex> lock(mutex_);
   devices_.erase(text::Upper(devicePath));
 }
 
@@ -221,7 +312,7 @@ bool SimKernel::IsDevicePath(const std::wstring& path) {
 }
 
 HANDLE SimKernel::OpenDevice(const std::wstring& path, DWORD access, DWORD share, DWORD flags) {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  std::lock_guard<KernelMutex> lock(mutex_);
   const std::wstring upper = text::Upper(path);
   for (const auto& [devicePath, device] : devices_) {
     std::wstring rest;

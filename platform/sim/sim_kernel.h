@@ -13,7 +13,11 @@
 // - One lock: every simulated call holds the kernel's lock for its whole run
 //   (take it with Lock()). It is recursive, so a call may call another group.
 //   A call that must wait for another real thread (the service manager waits
-//   for a service's threads) releases it while it waits.
+//   for a service's threads) waits with Wait(), which releases every level
+//   the thread holds and takes them all back before it returns; whatever
+//   changes what such a waiter waits for calls Notify() with the lock held.
+// - The calling thread's account: the administrator that runs setup, unless
+//   the thread belongs to a service process, which runs as the local system.
 // - Faults: any simulated call can be told to fail with a given Win32 error,
 //   and every call is recorded by name, so a test can fail each call of a run
 //   in turn.
@@ -23,12 +27,14 @@
 //   "\\.\...") instead of the file tree.
 #pragma once
 
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/sync.h"
@@ -90,6 +96,28 @@ struct SimProcessStart {
 // A program of the PC: runs to its end and returns the process's exit code.
 using SimProgram = std::function<DWORD(const SimProcessStart& start)>;
 
+// The accounts a simulated thread can run as.
+enum class Account { Administrator, LocalSystem };
+
+// The kernel's lock: a recursive mutex that a waiting thread can release at
+// every level at once and take back at the same depth.
+class KernelMutex {
+ public:
+  void lock();
+  bool try_lock();
+  void unlock();
+  // Releases every level the calling thread holds; returns how many it held.
+  unsigned ReleaseAll();
+  // Takes the lock back at the depth ReleaseAll returned (nothing for 0).
+  void Reacquire(unsigned depth);
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable free_;
+  std::thread::id owner_;
+  unsigned depth_ = 0;
+};
+
 class SimKernel {
  public:
   SimKernel();
@@ -98,8 +126,21 @@ class SimKernel {
   SimKernel& operator=(const SimKernel&) = delete;
 
   // The one lock of the PC.
-  std::unique_lock<std::recursive_mutex> Lock() { return std::unique_lock<std::recursive_mutex>(mutex_); }
-  std::recursive_mutex& mutex() { return mutex_; }
+  std::unique_lock<KernelMutex> Lock() { return std::unique_lock<KernelMutex>(mutex_); }
+  KernelMutex& mutex() { return mutex_; }
+  // Waits, with the lock released at every level, until ready() holds;
+  // ready() is called with the lock held. The caller holds the lock.
+  void Wait(const std::function<bool()>& ready);
+  // Wakes every thread in Wait() to look again; called with the lock held.
+  void Notify();
+  // Runs action with the lock released at every level the caller holds, for
+  // code of another simulated thread's own (a service's control handler).
+  void RunUnlocked(const std::function<void()>& action);
+
+  // The calling thread's account; Administrator until the thread is given
+  // another. A service process marks each of its threads as it starts them.
+  Account CallerAccount() const;
+  void SetCallerAccount(Account account);
 
   // The calling thread's last error.
   DWORD LastError() const;
@@ -114,6 +155,17 @@ class SimKernel {
 
   // --- Handles ---
   HANDLE Insert(std::shared_ptr<KernelObject> object);
+  // The object of a handle if it is open and of one of the kinds given (any
+  // kind when none is given), or null; the last error stays as it was (the
+  // registry's calls return their errors instead of setting it).
+  std::shared_ptr<KernelObject> Find(HANDLE handle, std::initializer_list<ObjectKind> kinds = {}) const;
+  template <typename T>
+  std::shared_ptr<T> FindAs(HANDLE handle, std::initializer_list<ObjectKind> kinds = {}) const {
+    return std::dynamic_pointer_cast<T>(Find(handle, kinds));
+  }
+  // Removes a handle of one of the kinds given; false, and the last error
+  // untouched, when there is none.
+  bool Remove(HANDLE handle, std::initializer_list<ObjectKind> kinds);
   // The object of a handle if it is open and of one of the kinds given (any
   // kind when none is given); otherwise null with ERROR_INVALID_HANDLE set.
   std::shared_ptr<KernelObject> Lookup(HANDLE handle, std::initializer_list<ObjectKind> kinds = {});
@@ -189,7 +241,8 @@ class SimKernel {
     long occurrence;
   };
 
-  mutable std::recursive_mutex mutex_;
+  mutable KernelMutex mutex_;
+  std::condition_variable_any changed_;
   std::unique_ptr<SimCodePages> codePages_;
 
   std::map<HANDLE, std::shared_ptr<KernelObject>> handles_;

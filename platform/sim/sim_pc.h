@@ -20,6 +20,11 @@ class SimCodePages;
 class SimSystem;
 class SimServices;
 class SimSync;
+class SimSetupApi;
+class SimSpooler;
+class SimProcess;
+class SimShellFolders;
+class SimResources;
 
 class SimPc {
  public:
@@ -35,9 +40,21 @@ class SimPc {
   SimSystem& system() { return *system_; }
   SimServices& services() { return *services_; }
   SimSync& sync() { return *sync_; }
+  SimSetupApi& setupApi() { return *setupApi_; }
+  SimSpooler& spooler() { return *spooler_; }
+  SimProcess& process() { return *process_; }
+  SimShellFolders& shellFolders() { return *shellFolders_; }
+  SimResources& resources() { return *resources_; }
 
   // The platform whose groups are this PC's.
   Platform platform();
+
+  // Restarts the PC as far as the programs can tell: the running services
+  // get SERVICE_CONTROL_SHUTDOWN (those that accept it), then every service
+  // process ends, and the volatile registry keys are gone. Files, the other
+  // keys, service registrations, the clock and the test's own handles stay.
+  // Auto-start services are not started again; a test starts what it needs.
+  void Restart();
 
  private:
   SimKernel kernel_;
@@ -46,12 +63,22 @@ class SimPc {
   std::unique_ptr<SimRegistry> registry_;
   std::unique_ptr<SimFiles> files_;
   std::unique_ptr<SimServices> services_;
+  std::unique_ptr<SimSetupApi> setupApi_;
+  std::unique_ptr<SimShellFolders> shellFolders_;
+  std::unique_ptr<SimSpooler> spooler_;
+  std::unique_ptr<SimResources> resources_;
+  std::unique_ptr<SimProcess> process_;
 };
 
 // A fresh PC, installed as the current platform for the object's lifetime.
+// The PC's service processes end, and their threads are joined, before the
+// previous platform comes back, so that none of them runs on another PC.
 class ScopedSimPc {
  public:
   ScopedSimPc() : scope_(pc_.platform()) {}
+  ~ScopedSimPc();
+  ScopedSimPc(const ScopedSimPc&) = delete;
+  ScopedSimPc& operator=(const ScopedSimPc&) = delete;
   SimPc& pc() { return pc_; }
   SimPc* operator->() { return &pc_; }
 

@@ -3,6 +3,7 @@
 #include "common/text/case_fold.h"
 #include "common/text/utf.h"
 #include "platform/sim/reg_file.h"
+#include "platform/sim/sim_kernel.h"
 
 namespace pf::sim {
 namespace {
@@ -32,6 +33,20 @@ bool IsStringType(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ |
 
 std::wstring Name(const wchar_t* name) { return name ? std::wstring(name) : std::wstring(); }
 
+// Rights that change a key or what is below it.
+constexpr DWORD kDelete = 0x10000;
+constexpr DWORD kWriteRights = KEY_SET_VALUE | KEY_CREATE_SUB_KEY | 0x20 /* KEY_CREATE_LINK */ | kDelete |
+                               0x40000 /* WRITE_DAC */ | 0x80000 /* WRITE_OWNER */ | 0x40000000 /* GENERIC_WRITE */ |
+                               0x10000000 /* GENERIC_ALL */;
+
+// The subtree that only the local system account may change (full upper-case path).
+const std::wstring kSystemOnlyTree = L"HKEY_LOCAL_MACHINE\\SYSTEM\\CURRENTCONTROLSET\\ENUM";
+
+bool InSystemOnlyTree(const std::wstring& fullPath) {
+  return fullPath.compare(0, kSystemOnlyTree.size(), kSystemOnlyTree) == 0 &&
+         (fullPath.size() == kSystemOnlyTree.size() || fullPath[kSystemOnlyTree.size()] == L'\\');
+}
+
 LONG CopyOut(const std::string& bytes, BYTE* data, DWORD* size) {
   if (!size) return data ? ERROR_INVALID_PARAMETER : ERROR_SUCCESS;
   DWORD needed = static_cast<DWORD>(bytes.size());
@@ -46,8 +61,16 @@ LONG CopyOut(const std::string& bytes, BYTE* data, DWORD* size) {
 
 }  // namespace
 
-SimRegistry::SimRegistry(CodePageApi& codePages)
-    : codePages_(codePages),
+// A key handle in the kernel's table.
+class SimRegistry::KeyObject : public KernelObject {
+ public:
+  KeyObject(std::shared_ptr<Node> node, DWORD access) : handle{std::move(node), access} {}
+  ObjectKind kind() const override { return ObjectKind::RegistryKey; }
+  Handle handle;
+};
+
+SimRegistry::SimRegistry(SimKernel& kernel)
+    : kernel_(kernel),
       machine_(std::make_shared<Node>()),
       user_(std::make_shared<Node>()),
       users_(std::make_shared<Node>()) {
@@ -76,25 +99,35 @@ LONG SimRegistry::Resolve(HKEY key, Handle* handle) {
     handle->access = KEY_ALL_ACCESS;
     return ERROR_SUCCESS;
   }
-  auto it = handles_.find(key);
-  if (it == handles_.end()) return ERROR_INVALID_HANDLE;
-  if (it->second.node->deleted) return ERROR_KEY_DELETED;
-  *handle = it->second;
+  auto object = kernel_.FindAs<KeyObject>(key, {ObjectKind::RegistryKey});
+  if (!object) return ERROR_INVALID_HANDLE;
+  if (object->handle.node->deleted) return ERROR_KEY_DELETED;
+  *handle = object->handle;
   return ERROR_SUCCESS;
 }
 
 std::shared_ptr<SimRegistry::Node> SimRegistry::Find(const std::shared_ptr<Node>& from, const std::wstring& path) {
+  size_t depth = 0;
+  std::shared_ptr<Node> node = Deepest(from, path, &depth);
+  return depth == SplitPath(path).size() ? node : nullptr;
+}
+
+std::shared_ptr<SimRegistry::Node> SimRegistry::Deepest(const std::shared_ptr<Node>& from, const std::wstring& path,
+                                                        size_t* depth) {
+  *depth = 0;
   std::shared_ptr<Node> node = from;
   for (const auto& part : SplitPath(path)) {
     auto it = node->subkeys.find(Upper(part));
-    if (it == node->subkeys.end()) return nullptr;
+    if (it == node->subkeys.end()) break;
     node = it->second;
+    ++*depth;
   }
   return node;
 }
 
 std::shared_ptr<SimRegistry::Node> SimRegistry::FindOrCreate(const std::shared_ptr<Node>& from,
-                                                             const std::wstring& path, bool* created) {
+                                                             const std::wstring& path, bool* created,
+                                                             bool isVolatile) {
   *created = false;
   std::shared_ptr<Node> node = from;
   for (const auto& part : SplitPath(path)) {
@@ -103,6 +136,7 @@ std::shared_ptr<SimRegistry::Node> SimRegistry::FindOrCreate(const std::shared_p
       slot = std::make_shared<Node>();
       slot->name = part;
       slot->parent = node.get();
+      slot->isVolatile = isVolatile;
       *created = true;
     }
     node = slot;
@@ -127,11 +161,13 @@ LONG SimRegistry::OpenFault(const Node* parent, const std::wstring& subKey) cons
   return it == openFaults_.end() ? ERROR_SUCCESS : it->second;
 }
 
+bool SimRegistry::Denied(const Node* node, DWORD sam) const {
+  if (!(sam & kWriteRights) || kernel_.CallerAccount() == Account::LocalSystem) return false;
+  return InSystemOnlyTree(FullPath(node, L""));
+}
+
 HKEY SimRegistry::NewHandle(const std::shared_ptr<Node>& node, DWORD access) {
-  HKEY handle = nextHandle_;
-  nextHandle_ += 4;
-  handles_[handle] = Handle{node, access};
-  return handle;
+  return kernel_.Insert(std::make_shared<KeyObject>(node, access));
 }
 
 SimRegistry::Value* SimRegistry::FindValue(Node* node, const std::wstring& name) {
@@ -147,30 +183,61 @@ void SimRegistry::MarkDeleted(Node* node) {
   for (auto& [name, child] : node->subkeys) MarkDeleted(child.get());
 }
 
-LONG SimRegistry::RegOpenKeyExW(HKEY key, const wchar_t* subKey, DWORD, DWORD sam, HKEY* result) {
+void SimRegistry::DropVolatile(Node* node) {
+  for (auto it = node->subkeys.begin(); it != node->subkeys.end();) {
+    if (it->second->isVolatile) {
+      MarkDeleted(it->second.get());
+      it = node->subkeys.erase(it);
+    } else {
+      DropVolatile(it->second.get());
+      ++it;
+    }
+  }
+}
+
+void SimRegistry::DropVolatileKeys() {
+  auto lock = kernel_.Lock();
+  for (Node* root : {machine_.get(), user_.get(), users_.get()}) DropVolatile(root);
+}
+
+size_t SimRegistry::OpenHandleCount() const { return kernel_.OpenHandleCount(ObjectKind::RegistryKey); }
+
+// --- The calls' work ---
+
+LONG SimRegistry::OpenKey(HKEY key, const std::wstring& subKey, DWORD sam, HKEY* result) {
   if (!result) return ERROR_INVALID_PARAMETER;
   Handle parent;
   LONG rc = Resolve(key, &parent);
   if (rc != ERROR_SUCCESS) return rc;
-  std::wstring sub = Name(subKey);
-  if (LONG fault = OpenFault(parent.node.get(), sub)) return fault;
-  auto node = Find(parent.node, sub);
+  if (LONG fault = OpenFault(parent.node.get(), subKey)) return fault;
+  auto node = Find(parent.node, subKey);
   if (!node) return ERROR_FILE_NOT_FOUND;
+  if (Denied(node.get(), sam)) return ERROR_ACCESS_DENIED;
   *result = NewHandle(node, sam);
   return ERROR_SUCCESS;
 }
 
-LONG SimRegistry::RegCreateKeyExW(HKEY key, const wchar_t* subKey, DWORD, DWORD sam, HKEY* result,
-                                  DWORD* disposition) {
+LONG SimRegistry::CreateOrOpen(HKEY key, const std::wstring& subKey, DWORD options, DWORD sam, HKEY* result,
+                               DWORD* disposition) {
   if (!result) return ERROR_INVALID_PARAMETER;
   Handle parent;
   LONG rc = Resolve(key, &parent);
   if (rc != ERROR_SUCCESS) return rc;
-  std::wstring sub = Name(subKey);
-  if (LONG fault = OpenFault(parent.node.get(), sub)) return fault;
+  if (LONG fault = OpenFault(parent.node.get(), subKey)) return fault;
+  const bool isVolatile = (options & REG_OPTION_VOLATILE) != 0;
+  size_t depth = 0;
+  std::shared_ptr<Node> deepest = Deepest(parent.node, subKey, &depth);
+  if (depth == SplitPath(subKey).size()) {
+    if (Denied(deepest.get(), sam)) return ERROR_ACCESS_DENIED;
+  } else {
+    // A new key needs the right to add keys to the deepest one that exists.
+    if (!(parent.access & KEY_CREATE_SUB_KEY) || Denied(deepest.get(), KEY_CREATE_SUB_KEY)) {
+      return ERROR_ACCESS_DENIED;
+    }
+    if (deepest->isVolatile && !isVolatile) return ERROR_CHILD_MUST_BE_VOLATILE;
+  }
   bool created = false;
-  if (!Find(parent.node, sub) && !(parent.access & KEY_CREATE_SUB_KEY)) return ERROR_ACCESS_DENIED;
-  auto node = FindOrCreate(parent.node, sub, &created);
+  auto node = FindOrCreate(parent.node, subKey, &created, isVolatile);
   if (disposition) *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
   *result = NewHandle(node, sam);
   return ERROR_SUCCESS;
@@ -185,14 +252,6 @@ LONG SimRegistry::QueryValue(HKEY key, const std::wstring& name, Value** value) 
   return *value ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
 }
 
-LONG SimRegistry::RegQueryValueExW(HKEY key, const wchar_t* name, DWORD* type, BYTE* data, DWORD* size) {
-  Value* value = nullptr;
-  LONG rc = QueryValue(key, Name(name), &value);
-  if (rc != ERROR_SUCCESS) return rc;
-  if (type) *type = value->type;
-  return CopyOut(value->bytes, data, size);
-}
-
 // A handle whose values may be set or deleted: opened with KEY_SET_VALUE and
 // not marked to fail writes.
 LONG SimRegistry::ResolveForWrite(HKEY key, Handle* handle) {
@@ -203,27 +262,26 @@ LONG SimRegistry::ResolveForWrite(HKEY key, Handle* handle) {
   return fault == writeFaults_.end() ? ERROR_SUCCESS : fault->second;
 }
 
-LONG SimRegistry::RegSetValueExW(HKEY key, const wchar_t* name, DWORD type, const BYTE* data, DWORD size) {
+LONG SimRegistry::SetValueBytes(HKEY key, const std::wstring& name, DWORD type, std::string bytes) {
   Handle handle;
   LONG rc = ResolveForWrite(key, &handle);
   if (rc != ERROR_SUCCESS) return rc;
-  std::string bytes = data ? std::string(reinterpret_cast<const char*>(data), size) : std::string();
-  Value* value = FindValue(handle.node.get(), Name(name));
+  Value* value = FindValue(handle.node.get(), name);
   if (!value) {
-    handle.node->values.push_back(Value{Name(name), type, bytes});
+    handle.node->values.push_back(Value{name, type, std::move(bytes)});
   } else {
     value->type = type;
-    value->bytes = bytes;
+    value->bytes = std::move(bytes);
   }
   return ERROR_SUCCESS;
 }
 
-LONG SimRegistry::RegDeleteValueW(HKEY key, const wchar_t* name) {
+LONG SimRegistry::DeleteValueOf(HKEY key, const std::wstring& name) {
   Handle handle;
   LONG rc = ResolveForWrite(key, &handle);
   if (rc != ERROR_SUCCESS) return rc;
   auto& values = handle.node->values;
-  std::wstring wanted = Upper(Name(name));
+  std::wstring wanted = Upper(name);
   for (auto it = values.begin(); it != values.end(); ++it) {
     if (Upper(it->name) == wanted) {
       values.erase(it);
@@ -233,31 +291,83 @@ LONG SimRegistry::RegDeleteValueW(HKEY key, const wchar_t* name) {
   return ERROR_FILE_NOT_FOUND;
 }
 
-LONG SimRegistry::RegDeleteKeyW(HKEY key, const wchar_t* subKey) {
+LONG SimRegistry::DeleteKey(HKEY key, const std::wstring& subKey) {
   Handle parent;
   LONG rc = Resolve(key, &parent);
   if (rc != ERROR_SUCCESS) return rc;
-  std::wstring sub = Name(subKey);
-  auto node = Find(parent.node, sub);
+  auto node = Find(parent.node, subKey);
   if (!node) return ERROR_FILE_NOT_FOUND;
-  if (!node->parent || (IsRoot(key) && SplitPath(sub).empty())) return ERROR_ACCESS_DENIED;
-  if (!node->subkeys.empty()) return ERROR_ACCESS_DENIED;
+  if (!node->parent || (IsRoot(key) && SplitPath(subKey).empty())) return ERROR_ACCESS_DENIED;
+  if (!node->subkeys.empty() || Denied(node.get(), kDelete)) return ERROR_ACCESS_DENIED;
   Node* owner = node->parent;
   MarkDeleted(node.get());
   owner->subkeys.erase(Upper(node->name));
   return ERROR_SUCCESS;
 }
 
-LONG SimRegistry::RegEnumKeyExW(HKEY key, DWORD index, wchar_t* name, DWORD* nameLength) {
+LONG SimRegistry::EnumKey(HKEY key, DWORD index, std::wstring* name) {
   Handle handle;
   LONG rc = Resolve(key, &handle);
   if (rc != ERROR_SUCCESS) return rc;
   if (!(handle.access & KEY_ENUMERATE_SUB_KEYS)) return ERROR_ACCESS_DENIED;
-  if (!name || !nameLength) return ERROR_INVALID_PARAMETER;
   if (index >= handle.node->subkeys.size()) return ERROR_NO_MORE_ITEMS;
   auto it = handle.node->subkeys.begin();
   std::advance(it, index);
-  const std::wstring& found = it->second->name;
+  *name = it->second->name;
+  return ERROR_SUCCESS;
+}
+
+// --- Wide forms ---
+
+LONG SimRegistry::RegOpenKeyExW(HKEY key, const wchar_t* subKey, DWORD, DWORD sam, HKEY* result) {
+  auto lock = kernel_.Lock();
+  if (DWORD error = kernel_.Enter("RegOpenKeyExW")) return static_cast<LONG>(error);
+  return OpenKey(key, Name(subKey), sam, result);
+}
+
+LONG SimRegistry::RegCreateKeyExW(HKEY key, const wchar_t* subKey, DWORD options, DWORD sam, HKEY* result,
+                                  DWORD* disposition) {
+  auto lock = kernel_.Lock();
+  if (DWORD error = kernel_.Enter("RegCreateKeyExW")) return static_cast<LONG>(error);
+  return CreateOrOpen(key, Name(subKey), options, sam, result, disposition);
+}
+
+LONG SimRegistry::RegQueryValueExW(HKEY key, const wchar_t* name, DWORD* type, BYTE* data, DWORD* size) {
+  auto lock = kernel_.Lock();
+  if (DWORD error = kernel_.Enter("RegQueryValueExW")) return static_cast<LONG>(error);
+  Value* value = nullptr;
+  LONG rc = QueryValue(key, Name(name), &value);
+  if (rc != ERROR_SUCCESS) return rc;
+  if (type) *type = value->type;
+  return CopyOut(value->bytes, data, size);
+}
+
+LONG SimRegistry::RegSetValueExW(HKEY key, const wchar_t* name, DWORD type, const BYTE* data, DWORD size) {
+  auto lock = kernel_.Lock();
+  if (DWORD error = kernel_.Enter("RegSetValueExW")) return static_cast<LONG>(error);
+  std::string bytes = data ? std::string(reinterpret_cast<const char*>(data), size) : std::string();
+  return SetValueBytes(key, Name(name), type, std::move(bytes));
+}
+
+LONG SimRegistry::RegDeleteValueW(HKEY key, const wchar_t* name) {
+  auto lock = kernel_.Lock();
+  if (DWORD error = kernel_.Enter("RegDeleteValueW")) return static_cast<LONG>(error);
+  return DeleteValueOf(key, Name(name));
+}
+
+LONG SimRegistry::RegDeleteKeyW(HKEY key, const wchar_t* subKey) {
+  auto lock = kernel_.Lock();
+  if (DWORD error = kernel_.Enter("RegDeleteKeyW")) return static_cast<LONG>(error);
+  return DeleteKey(key, Name(subKey));
+}
+
+LONG SimRegistry::RegEnumKeyExW(HKEY key, DWORD index, wchar_t* name, DWORD* nameLength) {
+  auto lock = kernel_.Lock();
+  if (DWORD error = kernel_.Enter("RegEnumKeyExW")) return static_cast<LONG>(error);
+  if (!name || !nameLength) return ERROR_INVALID_PARAMETER;
+  std::wstring found;
+  LONG rc = EnumKey(key, index, &found);
+  if (rc != ERROR_SUCCESS) return rc;
   if (*nameLength <= found.size()) return ERROR_MORE_DATA;
   found.copy(name, found.size());
   name[found.size()] = L'\0';
@@ -267,6 +377,8 @@ LONG SimRegistry::RegEnumKeyExW(HKEY key, DWORD index, wchar_t* name, DWORD* nam
 
 LONG SimRegistry::RegEnumValueW(HKEY key, DWORD index, wchar_t* name, DWORD* nameLength, DWORD* type, BYTE* data,
                                 DWORD* size) {
+  auto lock = kernel_.Lock();
+  if (DWORD error = kernel_.Enter("RegEnumValueW")) return static_cast<LONG>(error);
   Handle handle;
   LONG rc = Resolve(key, &handle);
   if (rc != ERROR_SUCCESS) return rc;
@@ -282,76 +394,76 @@ LONG SimRegistry::RegEnumValueW(HKEY key, DWORD index, wchar_t* name, DWORD* nam
   return CopyOut(value.bytes, data, size);
 }
 
-std::wstring SimRegistry::Widen(const char* text, int length) {
-  if (!text) return std::wstring();
-  int count = codePages_.MultiByteToWideChar(CP_ACP, 0, text, length, nullptr, 0);
-  if (count <= 0) return std::wstring();
-  std::wstring out(static_cast<size_t>(count), L'\0');
-  codePages_.MultiByteToWideChar(CP_ACP, 0, text, length, &out[0], count);
-  if (length < 0 && !out.empty() && out.back() == L'\0') out.pop_back();
-  return out;
+LONG SimRegistry::RegCloseKey(HKEY key) {
+  auto lock = kernel_.Lock();
+  if (DWORD error = kernel_.Enter("RegCloseKey")) return static_cast<LONG>(error);
+  if (IsRoot(key)) return ERROR_SUCCESS;
+  return kernel_.Remove(key, {ObjectKind::RegistryKey}) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
 }
 
-std::string SimRegistry::Narrow(const wchar_t* text, int length) {
-  if (!text || length == 0) return std::string();
-  int count = codePages_.WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0);
-  if (count <= 0) return std::string();
-  std::string out(static_cast<size_t>(count), '\0');
-  codePages_.WideCharToMultiByte(CP_ACP, 0, text, length, &out[0], count);
-  if (length < 0 && !out.empty() && out.back() == '\0') out.pop_back();
-  return out;
-}
+// --- ANSI forms ---
 
-LONG SimRegistry::RegOpenKeyExA(HKEY key, const char* subKey, DWORD options, DWORD sam, HKEY* result) {
-  std::wstring sub = Widen(subKey);
-  return RegOpenKeyExW(key, subKey ? sub.c_str() : nullptr, options, sam, result);
+std::wstring SimRegistry::Widen(const char* text) { return text ? kernel_.FromAnsi(text) : std::wstring(); }
+
+std::wstring SimRegistry::Widen(const char* text, size_t length) { return kernel_.FromAnsi(std::string(text, length)); }
+
+std::string SimRegistry::Narrow(const std::wstring& text) { return kernel_.ToAnsi(text); }
+
+LONG SimRegistry::RegOpenKeyExA(HKEY key, const char* subKey, DWORD, DWORD sam, HKEY* result) {
+  auto lock = kernel_.Lock();
+  if (DWORD error = kernel_.Enter("RegOpenKeyExA")) return static_cast<LONG>(error);
+  return OpenKey(key, Widen(subKey), sam, result);
 }
 
 LONG SimRegistry::RegCreateKeyExA(HKEY key, const char* subKey, DWORD options, DWORD sam, HKEY* result,
                                   DWORD* disposition) {
-  std::wstring sub = Widen(subKey);
-  return RegCreateKeyExW(key, subKey ? sub.c_str() : nullptr, options, sam, result, disposition);
+  auto lock = kernel_.Lock();
+  if (DWORD error = kernel_.Enter("RegCreateKeyExA")) return static_cast<LONG>(error);
+  return CreateOrOpen(key, Widen(subKey), options, sam, result, disposition);
 }
 
 // String data is stored as UTF-16LE; the ANSI form hands it out converted,
 // NULs included, as Windows does.
 LONG SimRegistry::RegQueryValueExA(HKEY key, const char* name, DWORD* type, BYTE* data, DWORD* size) {
+  auto lock = kernel_.Lock();
+  if (DWORD error = kernel_.Enter("RegQueryValueExA")) return static_cast<LONG>(error);
   Value* value = nullptr;
   LONG rc = QueryValue(key, Widen(name), &value);
   if (rc != ERROR_SUCCESS) return rc;
   if (type) *type = value->type;
   if (!IsStringType(value->type)) return CopyOut(value->bytes, data, size);
-  std::wstring units = text::FromUtf16LeBytes(value->bytes);
-  return CopyOut(Narrow(units.data(), static_cast<int>(units.size())), data, size);
+  return CopyOut(Narrow(text::FromUtf16LeBytes(value->bytes)), data, size);
 }
 
 LONG SimRegistry::RegSetValueExA(HKEY key, const char* name, DWORD type, const BYTE* data, DWORD size) {
-  std::wstring wideName = Widen(name);
-  const wchar_t* namePtr = name ? wideName.c_str() : nullptr;
-  if (!IsStringType(type) || !data) return RegSetValueExW(key, namePtr, type, data, size);
-  std::wstring units = Widen(reinterpret_cast<const char*>(data), static_cast<int>(size));
-  std::string bytes = text::Utf16LeBytes(units);
-  return RegSetValueExW(key, namePtr, type, reinterpret_cast<const BYTE*>(bytes.data()),
-                        static_cast<DWORD>(bytes.size()));
+  auto lock = kernel_.Lock();
+  if (DWORD error = kernel_.Enter("RegSetValueExA")) return static_cast<LONG>(error);
+  if (!data) return SetValueBytes(key, Widen(name), type, std::string());
+  const char* bytes = reinterpret_cast<const char*>(data);
+  if (!IsStringType(type)) return SetValueBytes(key, Widen(name), type, std::string(bytes, size));
+  return SetValueBytes(key, Widen(name), type, text::Utf16LeBytes(Widen(bytes, size)));
 }
 
 LONG SimRegistry::RegDeleteValueA(HKEY key, const char* name) {
-  std::wstring wideName = Widen(name);
-  return RegDeleteValueW(key, name ? wideName.c_str() : nullptr);
+  auto lock = kernel_.Lock();
+  if (DWORD error = kernel_.Enter("RegDeleteValueA")) return static_cast<LONG>(error);
+  return DeleteValueOf(key, Widen(name));
 }
 
 LONG SimRegistry::RegDeleteKeyA(HKEY key, const char* subKey) {
-  std::wstring sub = Widen(subKey);
-  return RegDeleteKeyW(key, subKey ? sub.c_str() : nullptr);
+  auto lock = kernel_.Lock();
+  if (DWORD error = kernel_.Enter("RegDeleteKeyA")) return static_cast<LONG>(error);
+  return DeleteKey(key, Widen(subKey));
 }
 
 LONG SimRegistry::RegEnumKeyExA(HKEY key, DWORD index, char* name, DWORD* nameLength) {
+  auto lock = kernel_.Lock();
+  if (DWORD error = kernel_.Enter("RegEnumKeyExA")) return static_cast<LONG>(error);
   if (!name || !nameLength) return ERROR_INVALID_PARAMETER;
-  wchar_t wide[256];
-  DWORD wideLength = 256;
-  LONG rc = RegEnumKeyExW(key, index, wide, &wideLength);
+  std::wstring found;
+  LONG rc = EnumKey(key, index, &found);
   if (rc != ERROR_SUCCESS) return rc;
-  std::string narrow = Narrow(wide, static_cast<int>(wideLength));
+  std::string narrow = Narrow(found);
   if (*nameLength <= narrow.size()) return ERROR_MORE_DATA;
   narrow.copy(name, narrow.size());
   name[narrow.size()] = '\0';
@@ -359,22 +471,27 @@ LONG SimRegistry::RegEnumKeyExA(HKEY key, DWORD index, char* name, DWORD* nameLe
   return ERROR_SUCCESS;
 }
 
-LONG SimRegistry::RegCloseKey(HKEY key) {
-  if (IsRoot(key)) return ERROR_SUCCESS;
-  return handles_.erase(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+// --- Faults and the test API ---
+
+void SimRegistry::FailOpen(HKEY root, const std::wstring& path, LONG error) {
+  auto lock = kernel_.Lock();
+  openFaults_[FullPath(root, path)] = error;
 }
 
-void SimRegistry::FailOpen(HKEY root, const std::wstring& path, LONG error) { openFaults_[FullPath(root, path)] = error; }
 void SimRegistry::FailWrite(HKEY root, const std::wstring& path, LONG error) {
+  auto lock = kernel_.Lock();
   writeFaults_[FullPath(root, path)] = error;
 }
+
 void SimRegistry::ClearFaults() {
+  auto lock = kernel_.Lock();
   openFaults_.clear();
   writeFaults_.clear();
 }
 
 void SimRegistry::SetValue(HKEY root, const std::wstring& path, const std::wstring& name, DWORD type,
                            const std::string& bytes) {
+  auto lock = kernel_.Lock();
   bool created = false;
   auto node = FindOrCreate(RootNode(root), path, &created);
   Value* value = FindValue(node.get(), name);
@@ -409,11 +526,13 @@ void SimRegistry::SetBinary(HKEY root, const std::wstring& path, const std::wstr
   SetValue(root, path, name, REG_BINARY, bytes);
 }
 void SimRegistry::CreateKey(HKEY root, const std::wstring& path) {
+  auto lock = kernel_.Lock();
   bool created = false;
   FindOrCreate(RootNode(root), path, &created);
 }
 
 bool SimRegistry::DeleteTree(HKEY root, const std::wstring& path) {
+  auto lock = kernel_.Lock();
   auto node = Find(RootNode(root), path);
   if (!node || !node->parent) return false;
   Node* owner = node->parent;
@@ -423,6 +542,7 @@ bool SimRegistry::DeleteTree(HKEY root, const std::wstring& path) {
 }
 
 bool SimRegistry::DeleteValue(HKEY root, const std::wstring& path, const std::wstring& name) {
+  auto lock = kernel_.Lock();
   auto node = Find(RootNode(root), path);
   if (!node) return false;
   std::wstring wanted = Upper(name);
@@ -437,6 +557,7 @@ bool SimRegistry::DeleteValue(HKEY root, const std::wstring& path, const std::ws
 
 bool SimRegistry::GetValue(HKEY root, const std::wstring& path, const std::wstring& name, DWORD* type,
                            std::string* bytes) {
+  auto lock = kernel_.Lock();
   auto node = Find(RootNode(root), path);
   if (!node) return false;
   Value* value = FindValue(node.get(), name);
@@ -486,9 +607,13 @@ bool SimRegistry::GetMultiString(HKEY root, const std::wstring& path, const std:
   return true;
 }
 
-bool SimRegistry::KeyExists(HKEY root, const std::wstring& path) { return Find(RootNode(root), path) != nullptr; }
+bool SimRegistry::KeyExists(HKEY root, const std::wstring& path) {
+  auto lock = kernel_.Lock();
+  return Find(RootNode(root), path) != nullptr;
+}
 
 std::vector<std::wstring> SimRegistry::ValueNames(HKEY root, const std::wstring& path) {
+  auto lock = kernel_.Lock();
   std::vector<std::wstring> names;
   if (auto node = Find(RootNode(root), path)) {
     for (const auto& value : node->values) names.push_back(value.name);
@@ -497,6 +622,7 @@ std::vector<std::wstring> SimRegistry::ValueNames(HKEY root, const std::wstring&
 }
 
 std::vector<std::wstring> SimRegistry::SubkeyNames(HKEY root, const std::wstring& path) {
+  auto lock = kernel_.Lock();
   std::vector<std::wstring> names;
   if (auto node = Find(RootNode(root), path)) {
     for (const auto& [upper, child] : node->subkeys) names.push_back(child->name);
@@ -505,6 +631,7 @@ std::vector<std::wstring> SimRegistry::SubkeyNames(HKEY root, const std::wstring
 }
 
 bool SimRegistry::ImportRegText(const std::string& text, std::string* error) {
+  auto lock = kernel_.Lock();
   std::vector<RegFileOp> ops;
   if (!ParseRegFile(RegFileToUtf8(text), &ops, error)) return false;
   for (const auto& op : ops) {
@@ -526,6 +653,7 @@ void SimRegistry::ExportKey(const Node* node, const std::wstring& fullName, std:
 }
 
 std::string SimRegistry::ExportRegText(HKEY root, const std::wstring& path) {
+  auto lock = kernel_.Lock();
   std::string out = FormatRegHeader();
   auto node = Find(RootNode(root), path);
   if (!node) return out;

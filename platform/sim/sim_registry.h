@@ -3,9 +3,25 @@
 // Key and value names compare without case; subkeys enumerate sorted without
 // case and values in the order they were first set, as in Windows. The roots
 // are HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER and HKEY_USERS; HKEY_CLASSES_ROOT
-// is HKEY_LOCAL_MACHINE\SOFTWARE\Classes. Handles carry the access they were
-// opened with. A test can make the opening of a key, or the writing of its
-// values, fail with a chosen error.
+// is HKEY_LOCAL_MACHINE\SOFTWARE\Classes.
+//
+// Keys opened by the calls are handles of the kernel's table (RegistryKey)
+// and carry the access they were opened with; RegCloseKey closes those and
+// nothing else. Every call takes the kernel's lock and can be made to fail
+// through the kernel's FailCall under its own name ("RegOpenKeyExW",
+// "RegQueryValueExA", ...); like Windows, the calls return their error and
+// leave the thread's last error alone. The ANSI forms convert through the
+// kernel's ANSI code page.
+//
+// Security as Windows has it where the system depends on it: the Enum
+// subtree (HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Enum) is readable by
+// the administrator that runs setup and writable only by the local system
+// account that services run as. An administrator's open or create there that
+// asks for any write right, its creation of a key there and its deletion of
+// one fail with ERROR_ACCESS_DENIED.
+//
+// Keys created with REG_OPTION_VOLATILE vanish when the PC restarts
+// (DropVolatileKeys); a key below a volatile key must be volatile too.
 #pragma once
 
 #include <map>
@@ -13,17 +29,15 @@
 #include <string>
 #include <vector>
 
-#include "platform/codepages.h"
 #include "platform/registry.h"
 
 namespace pf::sim {
 
-class SimCodePages;
+class SimKernel;
 
 class SimRegistry : public RegistryApi {
  public:
-  // The ANSI forms convert through codePages' ANSI code page; SimCodePages is one.
-  explicit SimRegistry(CodePageApi& codePages);
+  explicit SimRegistry(SimKernel& kernel);
   ~SimRegistry() override;
   SimRegistry(const SimRegistry&) = delete;
   SimRegistry& operator=(const SimRegistry&) = delete;
@@ -56,8 +70,12 @@ class SimRegistry : public RegistryApi {
   void FailWrite(HKEY root, const std::wstring& path, LONG error = ERROR_ACCESS_DENIED);
   void ClearFaults();
 
-  // Conveniences for tests and seeds; they ignore faults and create keys as needed.
-  // An empty name is the default value.
+  // Removes every volatile key with what is below it, as a restart does.
+  // Handles still open to them then fail with ERROR_KEY_DELETED.
+  void DropVolatileKeys();
+
+  // Conveniences for tests and seeds; they ignore faults and security and
+  // create (non-volatile) keys as needed. An empty name is the default value.
   void SetString(HKEY root, const std::wstring& path, const std::wstring& name, const std::wstring& value);
   void SetExpandString(HKEY root, const std::wstring& path, const std::wstring& name, const std::wstring& value);
   void SetDword(HKEY root, const std::wstring& path, const std::wstring& name, DWORD value);
@@ -79,8 +97,8 @@ class SimRegistry : public RegistryApi {
   bool KeyExists(HKEY root, const std::wstring& path);
   std::vector<std::wstring> ValueNames(HKEY root, const std::wstring& path);
   std::vector<std::wstring> SubkeyNames(HKEY root, const std::wstring& path);
-  // Handles opened and not yet closed.
-  size_t OpenHandleCount() const { return handles_.size(); }
+  // Key handles opened and not yet closed.
+  size_t OpenHandleCount() const;
 
   // Applies a .reg file (UTF-8, or UTF-16LE with BOM as regedit writes it).
   bool ImportRegText(const std::string& text, std::string* error);
@@ -97,6 +115,7 @@ class SimRegistry : public RegistryApi {
     std::wstring name;
     Node* parent = nullptr;
     bool deleted = false;
+    bool isVolatile = false;
     std::vector<Value> values;
     std::map<std::wstring, std::shared_ptr<Node>> subkeys;  // by upper-case name: Windows order
   };
@@ -104,28 +123,44 @@ class SimRegistry : public RegistryApi {
     std::shared_ptr<Node> node;
     DWORD access = 0;
   };
+  class KeyObject;
+
+  // The calls' work; the public wide and ANSI forms enter the kernel under
+  // their own names and then convert around these.
+  LONG OpenKey(HKEY key, const std::wstring& subKey, DWORD sam, HKEY* result);
+  LONG CreateOrOpen(HKEY key, const std::wstring& subKey, DWORD options, DWORD sam, HKEY* result,
+                    DWORD* disposition);
+  LONG QueryValue(HKEY key, const std::wstring& name, Value** value);
+  LONG SetValueBytes(HKEY key, const std::wstring& name, DWORD type, std::string bytes);
+  LONG DeleteValueOf(HKEY key, const std::wstring& name);
+  LONG DeleteKey(HKEY key, const std::wstring& subKey);
+  LONG EnumKey(HKEY key, DWORD index, std::wstring* name);
 
   LONG Resolve(HKEY key, Handle* handle);
   LONG ResolveForWrite(HKEY key, Handle* handle);
   std::shared_ptr<Node> RootNode(HKEY root);
   std::shared_ptr<Node> Find(const std::shared_ptr<Node>& from, const std::wstring& path);
-  std::shared_ptr<Node> FindOrCreate(const std::shared_ptr<Node>& from, const std::wstring& path, bool* created);
+  // The deepest key of path that exists, and how many of path's parts it covers.
+  std::shared_ptr<Node> Deepest(const std::shared_ptr<Node>& from, const std::wstring& path, size_t* depth);
+  std::shared_ptr<Node> FindOrCreate(const std::shared_ptr<Node>& from, const std::wstring& path, bool* created,
+                                     bool isVolatile = false);
   std::wstring FullPath(const Node* node, const std::wstring& below) const;
   std::wstring FullPath(HKEY root, const std::wstring& path);
   LONG OpenFault(const Node* parent, const std::wstring& subKey) const;
+  // True when the calling thread's account may not have these rights on node.
+  bool Denied(const Node* node, DWORD sam) const;
   HKEY NewHandle(const std::shared_ptr<Node>& node, DWORD access);
   static Value* FindValue(Node* node, const std::wstring& name);
   static void MarkDeleted(Node* node);
-  LONG QueryValue(HKEY key, const std::wstring& name, Value** value);
+  static void DropVolatile(Node* node);
   void ExportKey(const Node* node, const std::wstring& fullName, std::string* out) const;
 
-  std::wstring Widen(const char* text, int length = -1);
-  std::string Narrow(const wchar_t* text, int length = -1);
+  std::wstring Widen(const char* text);
+  std::wstring Widen(const char* text, size_t length);
+  std::string Narrow(const std::wstring& text);
 
-  CodePageApi& codePages_;
+  SimKernel& kernel_;
   std::shared_ptr<Node> machine_, user_, users_, classes_;
-  std::map<HKEY, Handle> handles_;
-  HKEY nextHandle_ = 0x1000;
   std::map<std::wstring, LONG> openFaults_, writeFaults_;  // by upper-case full path
 };
 

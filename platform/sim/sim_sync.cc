@@ -28,6 +28,21 @@ constexpr std::initializer_list<ObjectKind> kKernelKinds = {ObjectKind::File, Ob
 
 }  // namespace
 
+bool SetEventState(SimKernel& kernel, HANDLE event, bool signalled) {
+  auto lock = kernel.Lock();
+  auto object = kernel.FindAs<SimEvent>(event, {ObjectKind::Event});
+  if (!object) return false;
+  object->Set(signalled);
+  return true;
+}
+
+void CompleteOverlapped(SimKernel& kernel, OVERLAPPED* overlapped, DWORD error, DWORD count) {
+  if (overlapped == nullptr) return;
+  overlapped->Internal = error;
+  overlapped->InternalHigh = count;
+  if (auto event = kernel.FindAs<SimEvent>(overlapped->hEvent, {ObjectKind::Event})) event->Set(true);
+}
+
 BOOL SimSync::CloseHandle(HANDLE handle) {
   auto lock = kernel_.Lock();
   if (DWORD error = kernel_.Enter("CloseHandle")) return kernel_.Fail(error);

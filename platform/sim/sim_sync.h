@@ -32,4 +32,15 @@ class SimSync : public SyncApi {
 
 inline constexpr LONG ERROR_POSSIBLE_DEADLOCK = 1131;
 
+// Sets or resets an event the way the start and the completion of an
+// overlapped transfer do: not a call of the program (nothing recorded, no
+// fault). False when the handle is not an open event.
+bool SetEventState(SimKernel& kernel, HANDLE event, bool signalled);
+
+// Ends the transfer of an OVERLAPPED record as Windows does when a transfer
+// completes: its outcome in the record (Internal holds the Win32 error here;
+// programs read it through GetOverlappedResult) and its event, if it has one,
+// set. For the files group and the device objects; the kernel is locked.
+void CompleteOverlapped(SimKernel& kernel, OVERLAPPED* overlapped, DWORD error, DWORD count);
+
 }  // namespace pf::sim

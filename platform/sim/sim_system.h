@@ -44,6 +44,7 @@ class SimSystem : public SystemApi {
 
   // Test API.
   void SetModulePath(std::wstring path) { modulePath_ = std::move(path); }
+  const std::wstring& modulePath() const { return modulePath_; }
   void SetVersion(DWORD major, DWORD minor, DWORD build, DWORD platformId);
   void SetGetVersionFails(bool fails) { versionFails_ = fails; }
   // The kernel's clock, for tests that only hold the system group.

@@ -1,8 +1,13 @@
 #include "platform/platform.h"
 #include "platform/win32/win32_codepages.h"
 #include "platform/win32/win32_files.h"
+#include "platform/win32/win32_process.h"
 #include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_resources.h"
 #include "platform/win32/win32_services.h"
+#include "platform/win32/win32_setupapi.h"
+#include "platform/win32/win32_shell_folders.h"
+#include "platform/win32/win32_spooler.h"
 #include "platform/win32/win32_sync.h"
 #include "platform/win32/win32_system.h"
 
@@ -18,6 +23,11 @@ Platform& DefaultPlatform() {
     real.system = &win32::SystemGroup();
     real.services = &win32::ServicesGroup();
     real.sync = &win32::SyncGroup();
+    real.setupApi = &win32::SetupApiGroup();
+    real.spooler = &win32::SpoolerGroup();
+    real.process = &win32::ProcessGroup();
+    real.shellFolders = &win32::ShellFoldersGroup();
+    real.resources = &win32::ResourcesGroup();
     return real;
   }();
   return platform;

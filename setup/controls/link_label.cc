@@ -2,6 +2,7 @@
 
 #include "common/text/utf.h"
 #include "platform/platform.h"
+#include "platform/unique_handle.h"
 
 namespace {
 
@@ -10,18 +11,30 @@ constexpr fw::UINT kHandCursorId = 106;
 
 // The default value of HKEY_CLASSES_ROOT\subKey, read as at most 260 bytes.
 bool ReadClassesDefault(const std::wstring& subKey, std::wstring* value) {
-  pf::HKEY key = 0;
-  if (pf::RegOpenKeyExW(pf::HKEY_CLASSES_ROOT, subKey.c_str(), 0, pf::KEY_QUERY_VALUE, &key) != pf::ERROR_SUCCESS)
+  pf::UniqueKey key;
+  if (pf::RegOpenKeyExW(pf::HKEY_CLASSES_ROOT, subKey.c_str(), 0, pf::KEY_QUERY_VALUE, key.put()) !=
+      pf::ERROR_SUCCESS)
     return false;
   pf::BYTE data[260];
   pf::DWORD type = 0;
   pf::DWORD size = sizeof(data);
-  pf::LONG status = pf::RegQueryValueExW(key, nullptr, &type, data, &size);
-  pf::RegCloseKey(key);
-  if (status != pf::ERROR_SUCCESS) return false;
+  if (pf::RegQueryValueExW(key.get(), nullptr, &type, data, &size) != pf::ERROR_SUCCESS) return false;
   const std::wstring text = text::FromUtf16LeBytes(data, size);
   *value = text.substr(0, text.find(L'\0'));
   return true;
+}
+
+// The Windows folder, empty when it cannot be had.
+std::wstring WindowsDirectory() {
+  std::wstring folder(pf::MAX_PATH, L'\0');
+  for (;;) {
+    const pf::UINT length = pf::GetWindowsDirectoryW(&folder[0], static_cast<pf::UINT>(folder.size()));
+    if (length < folder.size()) {
+      folder.resize(length);
+      return folder;
+    }
+    folder.resize(length);
+  }
 }
 
 // The text in the thread's ANSI code page.
@@ -36,16 +49,11 @@ std::string ToAnsi(const std::wstring& text) {
 
 }  // namespace
 
-LinkLabel::~LinkLabel() {
-  ReleaseCursor();
-  if (tooltip_ && fw::Windows().IsWindow(tooltip_)) fw::Windows().DestroyWindow(tooltip_);
-}
-
 void LinkLabel::SetUrl(const std::wstring& target) {
   target_ = target;
   if (!IsWindowCreated()) return;
   FitToText();
-  if (tooltip_) fw::Windows().UpdateTipText(tooltip_, GetSafeHwnd(), kToolId, target_);
+  if (tooltip_) fw::Windows().UpdateTipText(tooltip_.get(), GetSafeHwnd(), kToolId, target_);
 }
 
 bool LinkLabel::Bind(int id, fw::CWnd* parent) {
@@ -78,11 +86,11 @@ void LinkLabel::Prepare() {
   FitToText();
   LoadHandCursor();
 
-  tooltip_ = windows.CreateTooltip(GetSafeHwnd());
+  tooltip_.reset(windows.CreateTooltip(GetSafeHwnd()));
   if (tooltip_) {
     fw::RECT client{};
     windows.GetClientRect(GetSafeHwnd(), &client);
-    windows.AddTool(tooltip_, GetSafeHwnd(), kToolId, client, target_);
+    windows.AddTool(tooltip_.get(), GetSafeHwnd(), kToolId, client, target_);
   }
 }
 
@@ -106,11 +114,12 @@ void LinkLabel::FitToText() {
 
   int textWidth = 0;
   int textHeight = 0;
-  fw::HDC dc = windows.GetDC(window);
-  fw::HGDIOBJ previous = windows.SelectObject(dc, underlineFont_.handle());
-  windows.GetTextExtentPoint32W(dc, GetWindowText(), &textWidth, &textHeight);
-  windows.SelectObject(dc, previous);
-  windows.ReleaseDC(window, dc);
+  {
+    fw::CClientDC dc(window);
+    fw::HGDIOBJ previous = windows.SelectObject(dc.handle(), underlineFont_.handle());
+    windows.GetTextExtentPoint32W(dc.handle(), GetWindowText(), &textWidth, &textHeight);
+    windows.SelectObject(dc.handle(), previous);
+  }
 
   const fw::LONG style = GetStyle();
   const fw::LONG height = textHeight + borderY;
@@ -139,16 +148,13 @@ void LinkLabel::FitToText() {
 void LinkLabel::LoadHandCursor() {
   if (cursor_) return;
   fw::WindowApi& windows = fw::Windows();
-  fw::HMODULE help = windows.LoadLibraryW(windows.GetWindowsDirectoryW() + L"\\winhlp32.exe");
+  const std::wstring windowsFolder = WindowsDirectory();
+  if (windowsFolder.empty()) return;
+  fw::UniqueModule help(windows.LoadLibraryW(windowsFolder + L"\\winhlp32.exe"));
   if (!help) return;
-  fw::HCURSOR hand = windows.LoadCursorFromModule(help, kHandCursorId);
-  if (hand) cursor_ = windows.CopyCursor(hand);
-  windows.FreeLibrary(help);
-}
-
-void LinkLabel::ReleaseCursor() {
-  if (cursor_) fw::Windows().DestroyCursor(cursor_);
-  cursor_ = 0;
+  // The module's cursor goes with the module; the copy is ours.
+  fw::HCURSOR hand = windows.LoadCursorFromModule(help.get(), kHandCursorId);
+  if (hand) cursor_.reset(windows.CopyCursor(hand));
 }
 
 bool LinkLabel::OnMouseMove(fw::WPARAM flags, fw::POINT point) {
@@ -184,7 +190,7 @@ bool LinkLabel::OnTimer(std::uintptr_t id) {
 
 bool LinkLabel::OnSetCursor(fw::HWND window, fw::UINT hitTest, fw::UINT message) {
   if (!cursor_) return false;
-  fw::Windows().SetCursor(cursor_);
+  fw::Windows().SetCursor(cursor_.get());
   return true;
 }
 
@@ -199,9 +205,8 @@ void LinkLabel::OnControlDestroy() {
   fw::WindowApi& windows = fw::Windows();
   if (timerRunning_) windows.KillTimer(GetSafeHwnd(), kTimerId);
   timerRunning_ = false;
-  if (tooltip_ && windows.IsWindow(tooltip_)) windows.DestroyWindow(tooltip_);
-  tooltip_ = 0;
-  ReleaseCursor();
+  tooltip_.reset();
+  cursor_.reset();
   underlineFont_.DeleteObject();
   plainFont_.DeleteObject();
 }
@@ -221,7 +226,7 @@ bool LinkLabel::OnReflectedCtlColor(fw::HDC dc, fw::UINT ctlColorMessage, fw::HB
 }
 
 bool LinkLabel::PreTranslateMessage(fw::MSG* msg) {
-  if (tooltip_) fw::Windows().RelayEvent(tooltip_, *msg);
+  if (tooltip_) fw::Windows().RelayEvent(tooltip_.get(), *msg);
   return false;
 }
 
@@ -248,13 +253,13 @@ std::wstring LinkLabel::CommandLineFor(const std::wstring& command, const std::w
 }
 
 fw::INT_PTR LinkLabel::OpenUrl(const std::wstring& target, int show) {
-  fw::INT_PTR result = fw::Windows().ShellExecuteW(0, L"open", target, show);
+  fw::INT_PTR result = pf::ShellExecuteW(0, L"open", target.c_str(), nullptr, nullptr, show);
   if (result > 32) return result;
   std::wstring pageClass;
   if (!ReadClassesDefault(L".htm", &pageClass)) return result;
   std::wstring command;
   if (!ReadClassesDefault(pageClass + L"\\shell\\open\\command", &command)) return result;
-  return static_cast<fw::INT_PTR>(fw::Windows().WinExec(ToAnsi(CommandLineFor(command, target)), show));
+  return static_cast<fw::INT_PTR>(pf::WinExec(ToAnsi(CommandLineFor(command, target)).c_str(), show));
 }
 
 std::wstring LinkLabel::ErrorText(fw::INT_PTR code) {

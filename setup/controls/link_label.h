@@ -7,12 +7,12 @@
 #include <string>
 
 #include "framework/gdi.h"
+#include "framework/owners.h"
 #include "framework/wnd.h"
 
 class LinkLabel : public fw::CStatic {
  public:
   LinkLabel() = default;
-  ~LinkLabel() override;
 
   // Stores the target; with a window, sizes to the text again and updates the tooltip.
   void SetUrl(const std::wstring& target);
@@ -31,7 +31,7 @@ class LinkLabel : public fw::CStatic {
 
   bool over() const { return over_; }
   bool visited() const { return visited_; }
-  fw::HWND tooltip() const { return tooltip_; }
+  fw::HWND tooltip() const { return tooltip_.get(); }
 
   fw::COLORREF linkColour = fw::RGB(0, 0, 238);
   fw::COLORREF visitedColour = fw::RGB(85, 26, 139);
@@ -53,14 +53,13 @@ class LinkLabel : public fw::CStatic {
   void FitToText();
   void LoadHandCursor();
   void OnClicked();
-  void ReleaseCursor();
 
   bool over_ = false;
   bool visited_ = false;
   std::wstring target_;
   fw::CFont underlineFont_;
   fw::CFont plainFont_;
-  fw::HCURSOR cursor_ = 0;
-  fw::HWND tooltip_ = 0;
+  fw::UniqueCursor cursor_;
+  fw::UniqueWindow tooltip_;
   bool timerRunning_ = false;
 };

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/unique_handle.h"
 
 namespace {
 
@@ -128,11 +129,10 @@ bool CDiskObject::FileExists(const std::wstring& path) {
   if (path.empty()) return false;
   std::wstring full = path;
   if (!QualifyFilePath(&full)) return false;
-  pf::HANDLE file = pf::CreateFileW(full.c_str(), pf::GENERIC_READ, pf::FILE_SHARE_READ | pf::FILE_SHARE_WRITE,
-                                    pf::OPEN_EXISTING, pf::FILE_ATTRIBUTE_NORMAL);
-  if (file == pf::INVALID_HANDLE_VALUE) return false;
-  pf::CloseHandle(file);
-  return true;
+  const pf::UniqueFile file(pf::CreateFileW(full.c_str(), pf::GENERIC_READ,
+                                            pf::FILE_SHARE_READ | pf::FILE_SHARE_WRITE, pf::OPEN_EXISTING,
+                                            pf::FILE_ATTRIBUTE_NORMAL));
+  return file.IsValid();
 }
 
 bool CDiskObject::DirectoryExists(const std::wstring& path) {

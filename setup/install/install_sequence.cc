@@ -16,10 +16,10 @@
 
 namespace {
 
-constexpr std::int32_t kInstalled = 0;
-constexpr std::int32_t kNoUsbPrinter = 3;
-constexpr std::int32_t kNoPrinterAdded = 30;
-constexpr std::int32_t kWindowsTooOld = 100;
+constexpr std::int32_t kResultInstalled = 0;
+constexpr std::int32_t kResultNoUsbPrinter = 3;
+constexpr std::int32_t kResultNoPrinterAdded = 30;
+constexpr std::int32_t kResultWindowsTooOld = 100;
 
 constexpr std::int32_t kStepsPerLine = 12;
 constexpr wchar_t kSeparator[] = L" \t";
@@ -27,9 +27,9 @@ constexpr wchar_t kSeparator[] = L" \t";
 // The message of a result code; empty for a code without one.
 std::wstring ResultMessage(std::int32_t code) {
   switch (code) {
-    case kNoUsbPrinter: return LoadText(IDS_ERROR_NO_USB_PRINTER);
-    case kNoPrinterAdded: return LoadText(IDS_ERROR_UNKNOWN);
-    case kWindowsTooOld: return LoadText(IDS_ERROR_OLD_WINDOWS);
+    case kResultNoUsbPrinter: return LoadText(IDS_ERROR_NO_USB_PRINTER);
+    case kResultNoPrinterAdded: return LoadText(IDS_ERROR_UNKNOWN);
+    case kResultWindowsTooOld: return LoadText(IDS_ERROR_OLD_WINDOWS);
     default: return std::wstring();
   }
 }
@@ -55,7 +55,7 @@ void InstallPage::RunInstall() {
   for (int button : {kBackButton, kNextButton, kCancelButton, kFinishButton}) frame->EnableButton(button, false);
 
   resultCode = InstallPrinter();
-  if (resultCode == kInstalled) {
+  if (resultCode == kResultInstalled) {
     DeployHelperService();
     ShowStatus(LoadText(IDS_INSTALL_SUCCEEDED), 0, true);
   } else {
@@ -69,13 +69,13 @@ void InstallPage::RunInstall() {
 }
 
 std::int32_t InstallPage::InstallPrinter() {
-  resultCode = kInstalled;
-  if (GetMajorVersion() < 5) return kWindowsTooOld;
+  resultCode = kResultInstalled;
+  if (GetMajorVersion() < 5) return kResultWindowsTooOld;
   std::wstring port = L"LPT1:";
   fw::Windows().ShowWindow(GetDlgItem(IDC_INSTALL_NAME), fw::SW_HIDE);
   fw::Windows().ShowWindow(GetDlgItem(IDC_INSTALL_PORT), fw::SW_HIDE);
   if (context_.portKind == L"USB") {
-    if (!IsUsbPrinterPresent()) return kNoUsbPrinter;
+    if (!IsUsbPrinterPresent()) return kResultNoUsbPrinter;
     port = context_.usbPortName;
   }
   fw::Windows().ShowWindow(GetDlgItem(IDC_INSTALL_NAME), fw::SW_SHOW);
@@ -97,7 +97,7 @@ std::int32_t InstallPage::InstallPrinter() {
   ShowStatus(LoadText(IDS_STEP_ADD_PRINTER), kStepsPerLine, true);
 
   ListPrinters(&printersAfter);
-  if (printersAfter.size() == printersBefore.size()) return kNoPrinterAdded;
+  if (printersAfter.size() == printersBefore.size()) return kResultNoPrinterAdded;
   std::wstring added;
   if (IdentifyNewPrinter(printersBefore, printersAfter, base, &added)) {
     SetDefaultPrinter(context_, added, port);
@@ -110,7 +110,7 @@ std::int32_t InstallPage::InstallPrinter() {
   }
   UpdateWindow();
   BroadcastSettingChange();
-  return kInstalled;
+  return kResultInstalled;
 }
 
 void InstallPage::ShowStatus(const std::wstring& text, std::int32_t steps, bool blink) {

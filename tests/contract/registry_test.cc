@@ -143,4 +143,35 @@ TEST_F(RegistryContract, CRegistryStringLimitsAndMultiStrings) {
   EXPECT_EQ(ansi.CountSubkeys(), 0u);
 }
 
+// A volatile key is a key like any other until the system restarts, and only
+// volatile keys may be made below it. That it is gone after a restart, and
+// that an administrator may not write to the Enum subtree, Wine cannot show
+// (it drops volatile keys only when wineserver restarts, and does not enforce
+// the registry's security): tests/platform/sim/sim_registry_test.cc.
+TEST_F(RegistryContract, VolatileKeysHoldOnlyVolatileKeys) {
+  HKEY scratch = OpenScratch(KEY_ALL_ACCESS);
+  HKEY session = 0, child = 0;
+  DWORD disposition = 0;
+  ASSERT_EQ(RegCreateKeyExW(scratch, L"Session", REG_OPTION_VOLATILE, KEY_ALL_ACCESS, &session, &disposition),
+            ERROR_SUCCESS);
+  EXPECT_EQ(disposition, REG_CREATED_NEW_KEY);
+  const BYTE one[] = {1, 0, 0, 0};
+  EXPECT_EQ(RegSetValueExW(session, L"Value", REG_DWORD, one, sizeof one), ERROR_SUCCESS);
+  EXPECT_EQ(RegCreateKeyExW(session, L"Lasting", REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, &child, nullptr),
+            ERROR_CHILD_MUST_BE_VOLATILE);
+  ASSERT_EQ(RegCreateKeyExW(session, L"Child", REG_OPTION_VOLATILE, KEY_ALL_ACCESS, &child, nullptr), ERROR_SUCCESS);
+  RegCloseKey(child);
+  // Opening it again, by either form, finds the same key.
+  ASSERT_EQ(RegCreateKeyExW(scratch, L"Session", REG_OPTION_NON_VOLATILE, KEY_READ, &child, &disposition),
+            ERROR_SUCCESS);
+  EXPECT_EQ(disposition, REG_OPENED_EXISTING_KEY);
+  DWORD size = 0;
+  EXPECT_EQ(RegQueryValueExW(child, L"Value", nullptr, nullptr, &size), ERROR_SUCCESS);
+  EXPECT_EQ(size, 4u);
+  RegCloseKey(child);
+  EXPECT_EQ(RegDeleteKeyW(session, L"Child"), ERROR_SUCCESS);
+  RegCloseKey(session);
+  RegCloseKey(scratch);
+}
+
 }  // namespace

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "platform/sim/sim_kernel.h"
 #include "platform/sim/sim_services.h"
+#include "platform/sim/sim_sync.h"
 #include "platform/sim/sim_system.h"
 
 namespace {
@@ -51,7 +53,7 @@ std::string FakeProgram::entryName;
 
 class SimServiceManagerTest : public ::testing::Test {
  protected:
-  SimServiceManagerTest() : services_(system_) {
+  SimServiceManagerTest() : services_(kernel_) {
     FakeProgram::manager = &services_;
     FakeProgram::controls.clear();
     services_.RegisterProgram(L"C:\\Program Files\\Common Files\\Services\\Spoolmate.exe", FakeProgram::Main);
@@ -157,6 +159,110 @@ TEST_F(SimServiceManagerTest, DispatcherOutsideAServiceProcessFails) {
   const SERVICE_TABLE_ENTRYA table[] = {{"Table Name", FakeProgram::Entry}, {nullptr, nullptr}};
   EXPECT_FALSE(services_.StartServiceCtrlDispatcherA(table));
   EXPECT_EQ(system_.GetLastError(), static_cast<DWORD>(ERROR_FAILED_SERVICE_CONTROLLER_CONNECT));
+}
+
+TEST_F(SimServiceManagerTest, HandlesAreTheKernelsAndOnlyCloseServiceHandleClosesThem) {
+  SC_HANDLE service = Create(L"Printer Helper", kQuoted);
+  ASSERT_NE(service, 0u);
+  EXPECT_EQ(kernel_.OpenHandleCount(pf::sim::ObjectKind::ServiceManager), 1u);
+  EXPECT_EQ(kernel_.OpenHandleCount(pf::sim::ObjectKind::Service), 1u);
+  pf::sim::SimSync sync(kernel_);
+  EXPECT_FALSE(sync.CloseHandle(service));
+  EXPECT_EQ(system_.GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+  const HANDLE event = sync.CreateEventW(nullptr, TRUE, TRUE, nullptr);
+  EXPECT_FALSE(services_.CloseServiceHandle(event));
+  EXPECT_EQ(system_.GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+  EXPECT_EQ(sync.WaitForSingleObject(event, 0), WAIT_OBJECT_0);
+  // A service handle where a manager handle belongs, and the other way round.
+  EXPECT_EQ(services_.OpenServiceW(service, L"Printer Helper", SERVICE_ALL_ACCESS), 0u);
+  EXPECT_EQ(system_.GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+  SERVICE_STATUS status{};
+  EXPECT_FALSE(services_.QueryServiceStatus(manager_, &status));
+  EXPECT_EQ(system_.GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+
+  EXPECT_TRUE(services_.CloseServiceHandle(service));
+  EXPECT_FALSE(services_.CloseServiceHandle(service));
+  EXPECT_EQ(system_.GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+  EXPECT_FALSE(services_.QueryServiceStatus(service, &status));
+  SC_HANDLE reopened = services_.OpenServiceW(manager_, L"Printer Helper", SERVICE_QUERY_STATUS);
+  EXPECT_NE(reopened, service);
+  services_.CloseServiceHandle(reopened);
+  sync.CloseHandle(event);
+}
+
+TEST_F(SimServiceManagerTest, CallsFailThroughTheKernelWithTheirError) {
+  SC_HANDLE service = Create(L"Printer Helper", kQuoted);
+  kernel_.FailCall("StartServiceW", ERROR_SERVICE_DISABLED, 0);
+  kernel_.FailCall("OpenSCManagerA", ERROR_ACCESS_DENIED);
+  EXPECT_FALSE(services_.StartServiceW(service, 0, nullptr));
+  EXPECT_EQ(system_.GetLastError(), static_cast<DWORD>(ERROR_SERVICE_DISABLED));
+  EXPECT_TRUE(FakeProgram::controls.empty());
+  EXPECT_EQ(services_.OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT), 0u);
+  EXPECT_EQ(system_.GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  SC_HANDLE wide = services_.OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+  EXPECT_NE(wide, 0u);  // the wide form is a call of its own
+  services_.CloseServiceHandle(wide);
+  ASSERT_TRUE(services_.StartServiceW(service, 0, nullptr));  // only the first start was to fail
+  SERVICE_STATUS status{};
+  ASSERT_TRUE(services_.ControlService(service, SERVICE_CONTROL_STOP, &status));
+  services_.CloseServiceHandle(service);
+}
+
+// The manager gives a process 30 seconds to connect; the seconds are the
+// virtual clock's, which moves while the program sleeps.
+TEST_F(SimServiceManagerTest, StartTimesOutOnTheVirtualClock) {
+  DWORD lateResult = 0, lateError = 0;
+  services_.RegisterProgram(L"C:\Late.exe", [&](int argc, char** argv) {
+    system_.Sleep(30000);
+    lateResult = static_cast<DWORD>(FakeProgram::Main(argc, argv));
+    lateError = system_.GetLastError();
+    return 0;
+  });
+  services_.RegisterProgram(L"C:\Slow.exe", [&](int argc, char** argv) {
+    system_.Sleep(29999);
+    return FakeProgram::Main(argc, argv);
+  });
+  SC_HANDLE late = Create(L"Late", L"C:\Late.exe");
+  SC_HANDLE slow = Create(L"Slow", L"C:\Slow.exe");
+  const std::uint64_t start = kernel_.Now();
+  EXPECT_FALSE(services_.StartServiceW(late, 0, nullptr));
+  EXPECT_EQ(system_.GetLastError(), static_cast<DWORD>(ERROR_SERVICE_REQUEST_TIMEOUT));
+  services_.WaitForProcesses();
+  EXPECT_EQ(kernel_.Now() - start, 30000u);
+  EXPECT_EQ(lateResult, 1u);  // its dispatcher could no longer connect
+  EXPECT_EQ(lateError, static_cast<DWORD>(ERROR_FAILED_SERVICE_CONTROLLER_CONNECT));
+  SERVICE_STATUS status{};
+  ASSERT_TRUE(services_.QueryServiceStatus(late, &status));
+  EXPECT_EQ(status.dwCurrentState, SERVICE_STOPPED);
+
+  ASSERT_TRUE(services_.StartServiceW(slow, 0, nullptr));
+  ASSERT_TRUE(services_.QueryServiceStatus(slow, &status));
+  EXPECT_EQ(status.dwCurrentState, SERVICE_RUNNING);
+  ASSERT_TRUE(services_.ControlService(slow, SERVICE_CONTROL_STOP, &status));
+  services_.CloseServiceHandle(late);
+  services_.CloseServiceHandle(slow);
+}
+
+// A caller that holds the kernel's lock several levels deep (a service
+// started from an event that fires during a Sleep) still lets the service's
+// threads run while it waits for them.
+TEST_F(SimServiceManagerTest, StartFromAScheduledEventLetsTheServiceRun) {
+  SC_HANDLE service = Create(L"Printer Helper", kQuoted);
+  BOOL started = FALSE;
+  DWORD state = 0;
+  system_.Schedule(system_.GetTickCount() + 100, [&] {
+    auto lock = kernel_.Lock();
+    started = services_.StartServiceW(service, 0, nullptr);
+    SERVICE_STATUS status{};
+    services_.QueryServiceStatus(service, &status);
+    state = status.dwCurrentState;
+  });
+  system_.Sleep(200);
+  EXPECT_TRUE(started);
+  EXPECT_EQ(state, SERVICE_RUNNING);
+  SERVICE_STATUS status{};
+  ASSERT_TRUE(services_.ControlService(service, SERVICE_CONTROL_STOP, &status));
+  services_.CloseServiceHandle(service);
 }
 
 }  // namespace

@@ -1,12 +1,17 @@
 // The contract tests' environment on the real Windows platform (under Wine in
 // the tests): a scratch folder under the temporary folder and a scratch key
-// under HKEY_CURRENT_USER, both removed afterwards.
+// under HKEY_CURRENT_USER, both removed afterwards, seeds written into the
+// real registry, whose new keys are removed afterwards, and printers added
+// with the spooler's own calls and deleted afterwards.
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 #include "tests/contract/contract_env.h"
+#include "tests/wine/registry_seed_win32.h"
 
 #include <windows.h>
+#include <winspool.h>
 
 namespace {
 
@@ -30,25 +35,35 @@ void DeleteFolderTree(const std::wstring& folder) {
   ::RemoveDirectoryW(folder.c_str());
 }
 
+}  // namespace
+
+namespace {
+
 void DeleteKeyTree(HKEY parent, const std::wstring& path) {
-  HKEY key;
-  if (::RegOpenKeyExW(parent, path.c_str(), 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
-    wchar_t name[256];
-    for (;;) {
-      DWORD length = 256;
-      if (::RegEnumKeyExW(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-      DeleteKeyTree(key, name);
-    }
-    ::RegCloseKey(key);
-  }
-  ::RegDeleteKeyW(parent, path.c_str());
+  winetest::DeleteKeyTree(reinterpret_cast<pf::HKEY>(parent), path);
+}
+
+constexpr const wchar_t* kDriverName = L"TQ Contract Driver";
+
+// Deletes the printer of that name if there is one (also one left over by an
+// earlier run that did not finish).
+void DeletePrinterNamed(const std::wstring& name) {
+  PRINTER_DEFAULTSW defaults{nullptr, nullptr, PRINTER_ALL_ACCESS};
+  HANDLE printer = nullptr;
+  if (!::OpenPrinterW(const_cast<wchar_t*>(name.c_str()), &printer, &defaults)) return;
+  ::DeletePrinter(printer);
+  ::ClosePrinter(printer);
 }
 
 }  // namespace
 
-struct ContractTest::Env {};
+struct ContractTest::Env {
+  winetest::RegistrySeed seed;
+  std::vector<std::wstring> printers;
+};
 
 void ContractTest::SetUp() {
+  env_ = new Env;
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
   std::string name = info ? info->name() : "test";
   std::wstring wideName(name.begin(), name.end());
@@ -67,8 +82,44 @@ void ContractTest::SetUp() {
 }
 
 void ContractTest::TearDown() {
+  delete env_;
+  env_ = nullptr;
   DeleteFolderTree(scratchFolder_);
   DeleteKeyTree(HKEY_CURRENT_USER, scratchKeyPath_);
+  for (const std::wstring& name : env_->printers) DeletePrinterNamed(name);
+  if (!env_->printers.empty()) ::DeletePrinterDriverW(nullptr, nullptr, const_cast<wchar_t*>(kDriverName));
+  delete env_;
+  env_ = nullptr;
 }
 
 bool ContractTest::IsSimulated() const { return false; }
+
+void ContractTest::ImportSeed(const std::string& regText) {
+  std::string error;
+  ASSERT_TRUE(env_->seed.Apply(regText, &error)) << error;
+}
+
+// Wine's spooler takes a driver whose files are its own PostScript driver's,
+// then a printer of that driver at level 2.
+bool ContractTest::AddTestPrinter(const std::wstring& name, const std::wstring& port, const std::wstring& comment) {
+  DRIVER_INFO_3W driver{};
+  driver.cVersion = 3;
+  driver.pName = const_cast<wchar_t*>(kDriverName);
+  driver.pDriverPath = const_cast<wchar_t*>(L"wineps.drv");
+  driver.pDataFile = const_cast<wchar_t*>(L"wineps.drv");
+  driver.pConfigFile = const_cast<wchar_t*>(L"wineps.drv");
+  if (!::AddPrinterDriverExW(nullptr, 3, reinterpret_cast<BYTE*>(&driver), APD_COPY_NEW_FILES)) return false;
+  DeletePrinterNamed(name);
+  PRINTER_INFO_2W info{};
+  info.pPrinterName = const_cast<wchar_t*>(name.c_str());
+  info.pPortName = const_cast<wchar_t*>(port.c_str());
+  info.pDriverName = const_cast<wchar_t*>(kDriverName);
+  info.pComment = comment.empty() ? nullptr : const_cast<wchar_t*>(comment.c_str());
+  info.pPrintProcessor = const_cast<wchar_t*>(L"WinPrint");
+  info.pDatatype = const_cast<wchar_t*>(L"RAW");
+  HANDLE printer = ::AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&info));
+  if (printer == nullptr) return false;
+  ::ClosePrinter(printer);
+  env_->printers.push_back(name);
+  return true;
+}

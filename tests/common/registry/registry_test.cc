@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "platform/sim/sim_kernel.h"
 #include "platform/sim/sim_pc.h"
 #include "platform/sim/sim_registry.h"
 
@@ -75,6 +80,45 @@ TEST_F(CRegistryTest, AnsiFormListsSubkeysInWindowsOrder) {
   std::vector<std::string> names{"kept"};
   key.ListSubkeys(&names);
   EXPECT_EQ(names, (std::vector<std::string>{"kept", "Alpha", "beta", "gamma"}));
+}
+
+TEST_F(CRegistryTest, OwnsOneKeyAtATimeAndNeverClosesItsRoot) {
+  reg().CreateKey(HKEY_LOCAL_MACHINE, L"O\\Inner");
+  auto keysOpen = [&] { return pc_->kernel().OpenHandleCount(pf::sim::ObjectKind::RegistryKey); };
+  {
+    CRegistry key(HKEY_LOCAL_MACHINE, pf::KEY_READ);
+    EXPECT_EQ(keysOpen(), 0u);
+    ASSERT_TRUE(key.Open(L"O", false));
+    const pf::HKEY outer = key.key();
+    ASSERT_TRUE(key.Open(L"Inner", false));  // below the current key, which it then closes
+    EXPECT_EQ(keysOpen(), 1u);
+    EXPECT_EQ(pf::RegCloseKey(outer), pf::ERROR_INVALID_HANDLE);
+    ASSERT_TRUE(key.OpenFrom(HKEY_LOCAL_MACHINE, L"O", true));
+    EXPECT_EQ(keysOpen(), 1u);  // creating it on the way left nothing open
+  }
+  EXPECT_EQ(keysOpen(), 0u);
+  pc_->kernel().ClearCalls();
+  {
+    CRegistry root(HKEY_LOCAL_MACHINE, pf::KEY_READ);
+    root.Close();
+    EXPECT_EQ(root.key(), 0u);
+    EXPECT_FALSE(root.Open(L"O", false));
+  }
+  const std::vector<std::string> calls = pc_->kernel().Calls();
+  EXPECT_EQ(std::count(calls.begin(), calls.end(), "RegCloseKey"), 0);  // the root was never handed to it
+}
+
+TEST_F(CRegistryTest, SetupCannotWriteADeviceKeyThatOnlyAServiceMay) {
+  const std::wstring device = L"SYSTEM\\CurrentControlSet\\Enum\\USBPRINT\\TAVIRTQ-5800TQMM\\1";
+  reg().SetString(HKEY_LOCAL_MACHINE, device, L"Mfg", L"TAVIR");
+  CRegistry writer(HKEY_LOCAL_MACHINE, pf::KEY_READ | pf::KEY_WRITE);
+  EXPECT_FALSE(writer.Open(device, true));
+  EXPECT_EQ(writer.key(), HKEY_LOCAL_MACHINE);
+  CRegistry reader(HKEY_LOCAL_MACHINE, pf::KEY_READ);
+  ASSERT_TRUE(reader.Open(device, false));
+  std::wstring mfg;
+  EXPECT_TRUE(reader.ReadString(L"Mfg", &mfg));
+  EXPECT_EQ(mfg, L"TAVIR");
 }
 
 }  // namespace

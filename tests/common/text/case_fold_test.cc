@@ -23,6 +23,15 @@ TEST(CaseFold, NoFoldIntoAsciiAndNeverTwoUnits) {
   EXPECT_FALSE(text::EqualsNoCase(L"\u0131", L"i"));
 }
 
+TEST(CaseFold, LowerIsTheTablesInverse) {
+  EXPECT_EQ(text::Lower(L"USB\\VID_F1C1&PID_0001\\SER1"), L"usb\\vid_f1c1&pid_0001\\ser1");
+  // Σ lowers to σ, not to the final form; Ÿ to ÿ; full-width and Cyrillic letters.
+  EXPECT_EQ(text::Lower(L"\u03A3\u0178\uFF34\u0401"), L"\u03C3\u00FF\uFF54\u0451");
+  // What has no small letter in the table stays: İ, digits, Chinese.
+  const std::wstring same{0x0130, L'7', 0x4E2D, L'q'};
+  EXPECT_EQ(text::Lower(same), same);
+}
+
 TEST(CaseFold, Comparisons) {
   EXPECT_TRUE(text::EqualsNoCase(L"Enum\\UsbPrint", L"ENUM\\usbprint"));
   EXPECT_TRUE(text::EqualsNoCase(L"B\u00E4r", L"B\u00C4R"));

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "framework/dialog.h"
+#include "platform/sim/sim_process.h"
 #include "platform/sim/sim_registry.h"
 #include "setup/controls/link_label.h"
 #include "tests/setup/app/shell_env.h"
@@ -30,10 +31,24 @@ class LinkLabelTest : public ShellTest {
     ASSERT_TRUE(windows_.Click(link));
     Pump();
   }
-  void SeedBrowser(const std::wstring& command) {
+  // A browser program on the PC, the web page class's open command, and,
+  // with withUrlHandler, the http scheme's open command as well.
+  void SeedBrowser(const std::wstring& command, bool withUrlHandler = false) {
+    pc_->kernel().RegisterProgram(kBrowser, [](const pf::sim::SimProcessStart&) { return pf::DWORD{0}; });
     pc_->registry().SetString(pf::HKEY_CLASSES_ROOT, L".htm", L"", L"htmlfile");
     pc_->registry().SetString(pf::HKEY_CLASSES_ROOT, L"htmlfile\\shell\\open\\command", L"", command);
+    if (withUrlHandler) {
+      pc_->registry().SetString(pf::HKEY_CLASSES_ROOT, L"http\\shell\\open\\command", L"", command);
+    }
   }
+  std::vector<pf::sim::ProcessStartRecord> ShellCalls() {
+    return pc_->process().StartsBy(pf::sim::StartApi::ShellExecuteW);
+  }
+  std::vector<pf::sim::ProcessStartRecord> WinExecCalls() {
+    return pc_->process().StartsBy(pf::sim::StartApi::WinExec);
+  }
+
+  static constexpr const wchar_t* kBrowser = L"C:\\Program Files\\Browser\\browser.exe";
 
   LinkDialog dialog;
   fw::HWND link = 0;
@@ -109,6 +124,33 @@ TEST_F(LinkLabelTest, HandCursorOrTheSystemsWhenItCannotBeLoaded) {
   EXPECT_EQ(windows_.LiveModules(), 0);
 }
 
+TEST_F(LinkLabelTest, WhatItMadeGoesWithTheControlOrTheObject) {
+  const int cursors = windows_.LiveCursors();
+  const std::size_t windows = windows_.LiveWindows();
+  const int gdiObjects = windows_.LiveGdiObjects();
+  fw::HWND tip = 0;
+  {
+    LinkLabel extra;
+    ASSERT_TRUE(extra.Bind(1026, &dialog));
+    tip = extra.tooltip();
+    EXPECT_EQ(windows_.LiveCursors(), cursors + 1);
+    EXPECT_EQ(windows_.LiveWindows(), windows + 1);
+    EXPECT_EQ(windows_.LiveGdiObjects(), gdiObjects + 2);  // its plain and underlined fonts
+    EXPECT_EQ(windows_.LiveDcs(), 0);  // sizing to the text gave its device context back
+  }
+  EXPECT_FALSE(windows_.IsWindow(tip));
+  EXPECT_EQ(windows_.LiveCursors(), cursors);
+  EXPECT_EQ(windows_.LiveWindows(), windows);
+  EXPECT_EQ(windows_.LiveGdiObjects(), gdiObjects);
+
+  // Destroying the dialog releases them while the object lives on, once.
+  dialog.DestroyWindow();
+  EXPECT_EQ(windows_.LiveCursors(), 0);
+  EXPECT_EQ(windows_.LiveWindows(), 0u);
+  EXPECT_EQ(windows_.LiveGdiObjects(), 0);
+  EXPECT_EQ(dialog.link.tooltip(), 0u);
+}
+
 TEST_F(LinkLabelTest, TheTooltipShowsTheTargetAndSeesTheLoopsMessages) {
   fw::HWND tip = dialog.link.tooltip();
   ASSERT_NE(tip, 0u);
@@ -131,12 +173,13 @@ TEST_F(LinkLabelTest, TheTooltipShowsTheTargetAndSeesTheLoopsMessages) {
 
 TEST_F(LinkLabelTest, ASuccessfulOpenMarksTheLinkVisited) {
   dialog.link.SetUrl(L"http://www.tavir.com.cn");
-  windows_.SetShellExecuteResult(42);
+  SeedBrowser(L"\"C:\\Program Files\\Browser\\browser.exe\" \"%1\"", true);
   ClickLink();
-  ASSERT_EQ(windows_.ShellExecuteCalls().size(), 1u);
-  EXPECT_EQ(windows_.ShellExecuteCalls()[0].verb, L"open");
-  EXPECT_EQ(windows_.ShellExecuteCalls()[0].file, L"http://www.tavir.com.cn");
-  EXPECT_EQ(windows_.ShellExecuteCalls()[0].show, fw::SW_SHOW);
+  ASSERT_EQ(ShellCalls().size(), 1u);
+  EXPECT_EQ(ShellCalls()[0].verb, L"open");
+  EXPECT_EQ(ShellCalls()[0].file, L"http://www.tavir.com.cn");
+  EXPECT_EQ(ShellCalls()[0].show, fw::SW_SHOW);
+  EXPECT_EQ(ShellCalls()[0].imagePath, kBrowser);
   EXPECT_TRUE(dialog.link.visited());
   EXPECT_EQ(windows_.LastPaint(link).textColour, fw::RGB(85, 26, 139));
   EXPECT_TRUE(pc_->system().messageBoxes().empty());
@@ -144,16 +187,14 @@ TEST_F(LinkLabelTest, ASuccessfulOpenMarksTheLinkVisited) {
 
 TEST_F(LinkLabelTest, AFailedShellFallsBackToTheWebPageProgram) {
   dialog.link.SetUrl(L"http://www.tavir.com.cn");
-  SeedBrowser(L"\"C:\\Program Files\\Browser\\browser.exe\" -nohome \"%1\" -x");
-  windows_.SetShellExecuteResult(31);
-  windows_.SetWinExecResult(33);
+  SeedBrowser(L"\"C:\\Program Files\\Browser\\browser.exe\" -nohome \"%1\" -x");  // no http handler
   ClickLink();
-  ASSERT_EQ(windows_.WinExecCalls().size(), 1u);
-  EXPECT_EQ(windows_.WinExecCalls()[0].commandLine,
-            "\"C:\\Program Files\\Browser\\browser.exe\" -nohome  http://www.tavir.com.cn");
+  ASSERT_EQ(WinExecCalls().size(), 1u);
+  EXPECT_EQ(WinExecCalls()[0].commandLine,
+            L"\"C:\\Program Files\\Browser\\browser.exe\" -nohome  http://www.tavir.com.cn");
   EXPECT_TRUE(dialog.link.visited());
 
-  windows_.SetWinExecResult(2);
+  pc_->kernel().FailCall("WinExec", pf::ERROR_FILE_NOT_FOUND);
   ClickLink();
   EXPECT_FALSE(dialog.link.visited());
   EXPECT_EQ(windows_.BeepCount(), 1);
@@ -164,9 +205,9 @@ TEST_F(LinkLabelTest, AFailedShellFallsBackToTheWebPageProgram) {
 }
 
 TEST_F(LinkLabelTest, WithoutAWebPageClassTheShellsErrorIsReported) {
-  windows_.SetShellExecuteResult(26);
+  pc_->kernel().FailCall("ShellExecuteW", pf::ERROR_SHARING_VIOLATION);
   ClickLink();
-  EXPECT_TRUE(windows_.WinExecCalls().empty());
+  EXPECT_TRUE(WinExecCalls().empty());
   ASSERT_EQ(pc_->system().messageBoxes().size(), 1u);
   EXPECT_EQ(pc_->system().messageBoxes()[0].text, L"Unable to open hyperlink:\n\nA sharing violation occurred. ");
 }
