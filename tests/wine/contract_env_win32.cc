@@ -82,8 +82,6 @@ void ContractTest::SetUp() {
 }
 
 void ContractTest::TearDown() {
-  delete env_;
-  env_ = nullptr;
   DeleteFolderTree(scratchFolder_);
   DeleteKeyTree(HKEY_CURRENT_USER, scratchKeyPath_);
   for (const std::wstring& name : env_->printers) DeletePrinterNamed(name);

@@ -13,14 +13,16 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 
 (
   flock 9
-  if [[ ! -f $WINEPREFIX/.tq-ready ]]; then
+  if [[ ! -f $WINEPREFIX/.tq-ready-2 ]]; then
     rm -rf "$WINEPREFIX"
     wineboot --init >/dev/null 2>&1
     for font in Arial Tahoma "MS Shell Dlg" "MS Shell Dlg 2" SimSun NSimSun "宋体" "新宋体" "微软雅黑" "Microsoft YaHei"; do
       wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$font" /d "WenQuanYi Micro Hei" /f >/dev/null 2>&1
     done
+    # A crash ends the program at once instead of waiting on a crash dialog.
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
     wineserver -w
-    touch "$WINEPREFIX/.tq-ready"
+    touch "$WINEPREFIX/.tq-ready-2"
   fi
 ) 9>"$build/.wineprefix.lock"
 
