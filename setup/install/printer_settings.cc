@@ -23,8 +23,11 @@ void ShowLastError(fw::HWND owner) {
 // One pass: sets field in the default device mode and writes value there.
 void ApplyDefault(fw::HWND owner, const std::wstring& printerName, pf::DWORD field, short value) {
   pf::SetLastError(0);
+  // Changing a printer's default settings needs administer access; a handle
+  // opened without asking for it only lets SetPrinterW fail unseen.
+  pf::PRINTER_DEFAULTSW access{nullptr, nullptr, pf::PRINTER_ALL_ACCESS};
   pf::UniquePrinter printer;
-  if (!pf::OpenPrinterW(printerName.c_str(), printer.put(), nullptr)) {
+  if (!pf::OpenPrinterW(printerName.c_str(), printer.put(), &access)) {
     ShowLastError(owner);
     return;
   }

@@ -19,6 +19,8 @@ new_prefix() {
   for font in Arial Tahoma "MS Shell Dlg" "MS Shell Dlg 2" SimSun NSimSun "宋体" "新宋体" "微软雅黑" "Microsoft YaHei"; do
     w reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$font" /d "WenQuanYi Micro Hei" /f >/dev/null 2>&1
   done
+  # A crash ends the program at once instead of waiting on a crash dialog.
+  w reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
   timeout 120 wineserver -w || fail "prefix set-up did not end"
   wineserver -p
 }
