@@ -5,10 +5,10 @@
 # Wine's print UI adds nothing, so the prefix gets the stand-in printui.dll
 # (tests/wine/printui); everything else is Wine's own: SetupAPI, the
 # spooler, the profile, the service manager running Spoolmate.exe.
-#   install_wine.sh <tq_autoclient.exe> <dist folder> <printui.dll> <planted.exe> <Spoolmate.exe>
+#   install_wine.sh <tq_autoclient.exe> <dist folder> <printui.dll> <planted.exe> <Spoolmate.exe> <tq_usbprinter.exe>
 set -euo pipefail
 client=$(realpath "$1") dist=$(realpath "$2") printui=$(realpath "$3") planted=$(realpath "$4")
-spoolmate_built=$(realpath "$5")
+spoolmate_built=$(realpath "$5") usbprinter_exe=$(realpath "$6")
 build=$(cd "$(dirname "$client")/.." && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 
@@ -21,6 +21,7 @@ export WINEDLLOVERRIDES="mscoree,mshtml=;printui=n"
 
 c=$WINEPREFIX/drive_c
 cp "$printui" "$c/windows/system32/printui.dll"
+cp "$usbprinter_exe" "$c/tq_usbprinter.exe"
 mkdir -p "$c/TQPrinterSetup"
 cp "$dist"/* "$c/TQPrinterSetup/"
 shots=$build/screenshots
@@ -31,9 +32,14 @@ services="$c/Program Files/Common Files/Services"
 cp "$planted" "$c/Program.exe"
 cp "$planted" "$c/Program Files/Common.exe"
 
-guid_usbprint='{28d78fad-5a12-11d1-ae5b-0000f803a8c2}'
 class='HKLM\SYSTEM\CurrentControlSet\Control\Class\{4D36E979-E325-11CE-BFC1-08002BE10318}'
-enum='HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Enum'
+seeds=$here/../seeds
+
+# A registry seed of tests/seeds (UTF-16LE with its mark, as regedit writes).
+import_seed() {
+  cp "$seeds/$1" "$c/seed.reg"
+  w reg import 'C:\seed.reg' >/dev/null 2>&1 || fail "reg import $1"
+}
 
 # walk NAME key=value...: one run of setup.exe through the whole wizard.
 walk() {
@@ -103,36 +109,43 @@ walk no-printer status='没有检测到打印机！' name='TAVIR TQ-5800' usb=ch
 key_exists 'HKLM\SYSTEM\CurrentControlSet\Control\Print\Printers\TAVIR TQ-5800' && fail "a printer was added"
 service_key "Printer Helper" && fail "a service was registered"
 
+# --- The maker's USB printer, answering the model request over its pipe
+# through the real SetupAPI and overlapped transfers (the pretend printer). ---
+import_seed usb_printer.reg
+state=$c/usbprinter-state.txt
+rm -f "$state"
+wine "$c/tq_usbprinter.exe" --state 'C:\usbprinter-state.txt' --lifetime 600 >/dev/null 2>&1 &
+usbprinter=$!
+for _ in $(seq 100); do grep -q '^ready' "$state" 2>/dev/null && break; sleep 0.2; done
+grep -q '^ready' "$state" 2>/dev/null || fail "the pretend USB printer did not start"
+watch_service
+walk usb-printer status='检测到打印机设备：' name='TQ-5800' usb=checked usb_radio=enabled result=ok \
+  printer='TQ-5800' port=USB001
+grep -q '^request 1b7c8181010002' "$state" || fail "the printer got no model request: $(cat "$state")"
+kill "$usbprinter" 2>/dev/null || true
+expect_printer TQ-5800 USB001
+expect_default 'TQ-5800,winspool,USB001'
+expect_service_gone_and_quoted
+expect_spoolmate
+expect_nothing_staged
+usbprint_instance='HKLM\SYSTEM\CurrentControlSet\Enum\USBPRINT\TAVIRTQ-5800TQMM\7&2A4B6C8D&0&USB001'
+expect_bound "$usbprint_instance"
+expect_value "$usbprint_instance" Mfg REG_SZ TAVIR
+expect_value "$usbprint_instance" DeviceDesc REG_SZ TAVIRPrinter
+grep -q 'dwUpdateMode == 0' "$services/Spoolmate.log" || fail "the log does not show the restoration"
+expect_planted_idle
+
 # --- A USB printer of another maker: its description after the first space. ---
-import_reg <<REG
-[$enum\\USB\\VID_04B8&PID_0005\\L0001]
-"ClassGUID"="{36fc9e60-c465-11cf-8056-444553540000}"
-
-[$enum\\USB\\VID_04B8&PID_0005\\L0001\\Device Parameters]
-"SymbolicName"="\\\\??\\\\USB#VID_04B8&PID_0005#L0001#$guid_usbprint"
-
-[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\usbprint\\Enum]
-"Count"=dword:00000001
-"0"="USB\\\\VID_04B8&PID_0005\\\\L0001"
-
-[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\DeviceClasses\\$guid_usbprint\\##?#USB#VID_04B8&PID_0005#L0001#$guid_usbprint\\#\\Device Parameters]
-"Port Number"=dword:00000001
-"Port Description"="EPSON Stylus C88"
-
-[$enum\\USBPRINT\\EPSONStylus_C88A9B7\\7&1&0&USB001]
-"HardwareID"=$(hex7 'USBPRINT\EPSONStylus_C88A9B7')
-REG
-walk other-maker status='检测到打印机设备：' name='Stylus C88' usb=checked result=ok printer='Stylus C88' port=USB001
-expect_printer 'Stylus C88' USB001
-expect_default 'Stylus C88,winspool,USB001'
+import_seed usb_printer_other_maker.reg
+walk other-maker status='检测到打印机设备：' name='Office Laser 200' usb=checked result=ok \
+  printer='Office Laser 200' port=USB001
+expect_printer 'Office Laser 200' USB001
+expect_default 'Office Laser 200,winspool,USB001'
 w reg delete 'HKLM\SYSTEM\CurrentControlSet\Services\usbprint\Enum' /f >/dev/null 2>&1
 
 # --- A driverless parallel-port printer of the maker: its model, then an
 # install on LPT1: that ends with the device keys written by Spoolmate. ---
-import_reg <<REG
-[$enum\\LPTENUM\\TAVIRTQPRINTER5800\\1]
-"HardwareID"=$(hex7 'LPTENUM\TAVIRTQPRINTER5800')
-REG
+import_seed lpt_printer.reg
 watch_service
 walk parallel status='没有检测到打印机！' name='TQPRINTER' choose=lpt result=ok printer='TQPRINTER' port='LPT1:'
 expect_printer TQPRINTER 'LPT1:'
@@ -140,8 +153,9 @@ expect_default 'TQPRINTER,winspool,LPT1:'
 expect_service_gone_and_quoted
 expect_spoolmate
 expect_nothing_staged
-expect_bound "HKLM\\SYSTEM\\CurrentControlSet\\Enum\\LPTENUM\\TAVIRTQPRINTER5800\\1"
-expect_no_value "HKLM\\SYSTEM\\CurrentControlSet\\Enum\\LPTENUM\\TAVIRTQPRINTER5800\\1" Mfg
+lpt_instance='HKLM\SYSTEM\CurrentControlSet\Enum\LPTENUM\TAVIRTQPRINTER5800\5&3B1C9E2&0&LPT1'
+expect_bound "$lpt_instance"
+expect_no_value "$lpt_instance" Mfg
 grep -q 'dwUpdateMode > 0' "$services/Spoolmate.log" || fail "the log does not show the restoration"
 expect_planted_idle
 

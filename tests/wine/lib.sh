@@ -52,15 +52,6 @@ import_reg() {
   w reg import 'C:\seed.reg' >/dev/null 2>&1 || fail "reg import"
 }
 
-# The .reg form of a REG_MULTI_SZ holding one string: hex(7):.. of its UTF-16LE.
-hex7() {
-  local hex
-  hex=$({ printf '%s' "$1" | iconv -f UTF-8 -t UTF-16LE; printf '\0\0\0\0'; } | od -An -v -tx1 | tr -s ' \n' ' ')
-  hex=${hex# }
-  hex=${hex% }
-  echo "hex(7):${hex// /,}"
-}
-
 # expect_value KEY NAME TYPE DATA: reg query shows exactly that value.
 expect_value() {
   local out
