@@ -128,7 +128,7 @@ expect_default 'TQ-5800,winspool,USB001'
 expect_service_gone_and_quoted
 expect_spoolmate
 expect_nothing_staged
-usbprint_instance='HKLM\SYSTEM\CurrentControlSet\Enum\USBPRINT\TAVIRTQ-5800TQMM\7&2A4B6C8D&0&USB001'
+usbprint_instance='HKLM\SYSTEM\CurrentControlSet\Enum\USBPRINT\TAVIRPrinter_TQ-5800TQMM\7&2A4B6C8D&0&USB001'
 expect_bound "$usbprint_instance"
 expect_value "$usbprint_instance" Mfg REG_SZ TAVIR
 expect_value "$usbprint_instance" DeviceDesc REG_SZ TAVIRPrinter
