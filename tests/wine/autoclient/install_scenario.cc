@@ -134,8 +134,11 @@ bool InstallWalk::Detect() {
   if (Option(L"choose") == L"lpt" || Option(L"choose") == L"usb") {
     const HWND radio = Option(L"choose") == L"lpt" ? lpt : usb;
     if (!report_.Check(::IsWindowEnabled(radio) && PostClick(radio), L"chose " + Option(L"choose"))) return false;
+    // The click is posted: wait until the radio has taken it.
+    report_.Check(WaitUntil([&] { return ::SendMessageW(radio, BM_GETCHECK, 0, 0) == BST_CHECKED; }, kStepTimeoutMs,
+                            setup_.handle()),
+                  L"the chosen radio is checked");
     Sync(frame_);
-    report_.Check(::SendMessageW(radio, BM_GETCHECK, 0, 0) == BST_CHECKED, L"the chosen radio is checked");
   }
   if (!Option(L"type").empty()) {
     ::SendMessageW(::GetDlgItem(page, kNameBox), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Option(L"type").c_str()));
