@@ -164,11 +164,15 @@ expect_no_value "$lpt_instance" DeviceDesc  # the parallel mode leaves the descr
 grep -q 'dwUpdateMode > 0' "$services/Spoolmate.log" || fail "the log does not show the restoration"
 expect_planted_idle
 
-# --- The same printer installed again: a copy, Spoolmate.exe not rewritten. ---
+# --- The same printer installed again under the same name: a copy, and
+# Spoolmate.exe not rewritten. The device now has its driver ("Mfg"), so the
+# parallel scan passes it by and the INF's model is proposed; the user types
+# the name of the first install. ---
 touch -d '2020-01-01' "$services/Spoolmate.exe"
 stamp=$(stat -c %Y "$services/Spoolmate.exe")
 watch_service
-walk second-install name='TQPRINTER' choose=lpt result=ok printer='TQPRINTER (副本 1)' port='LPT1:'
+walk second-install name='TAVIR TQ-5800' choose=lpt type=TQPRINTER result=ok printer='TQPRINTER (副本 1)' \
+  port='LPT1:'
 expect_printer 'TQPRINTER (副本 1)' 'LPT1:'
 expect_default 'TQPRINTER (副本 1),winspool,LPT1:'
 expect_service_gone_and_quoted
