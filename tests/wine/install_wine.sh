@@ -83,7 +83,7 @@ expect_printer() {  # NAME PORT
   expect_value "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\$1" Port REG_SZ "$2"
 }
 expect_default() {
-  expect_value 'HKCU\Software\Microsoft\Windows NT\CurrentVersion\Windows' device REG_SZ "$1"
+  expect_text_value 'HKCU\Software\Microsoft\Windows NT\CurrentVersion\Windows' device "$1"
 }
 expect_spoolmate() {
   cmp -s "$services/Spoolmate.exe" "$spoolmate_built" || fail "Spoolmate.exe differs from the one built"
