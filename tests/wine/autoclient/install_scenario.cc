@@ -169,6 +169,10 @@ bool InstallWalk::Install() {
   if (!report_.Check(started, L"install run started")) return false;
   if (WindowText(frame_) == kInstallingTitle) {
     CheckButtons(report_, frame_, {false, false, false, false}, L"while installing", false);
+    // The picture of the run: once a step's status line shows ("正在...").
+    const HWND status = ::GetDlgItem(Pages(frame_).shown, kInstallStatus);
+    WaitUntil([&] { return WindowText(status).rfind(L"正在", 0) == 0 || FindMessageBox() != nullptr; },
+              kStepTimeoutMs, setup_.handle());
     Screenshot(L"installing");
   }
   HWND box = nullptr;
