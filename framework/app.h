@@ -3,6 +3,8 @@
 // runs InitInstance and, when that reports true, the message loop.
 #pragma once
 
+#include <string>
+
 #include "framework/wnd.h"
 
 namespace fw {
@@ -27,6 +29,12 @@ class CWinApp {
 
 // The application object, or null before it is constructed.
 CWinApp* AfxGetApp();
+// The application's title: the program file's name without its folder and
+// extension ("setup" for setup.exe).
+std::wstring AfxGetAppName();
+// The application's standard message box: owned by the main window (none
+// before there is one), with the application's title as caption.
+int AfxMessageBox(const std::wstring& text, UINT type);
 // Lets dialogs host controls beyond the standard ones.
 void AfxEnableControlContainer();
 // Runs the application object: InitInstance, then the message loop when it

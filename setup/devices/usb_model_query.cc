@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "framework/window_api.h"
+#include "framework/app.h"
 #include "platform/platform.h"
 #include "platform/unique_handle.h"
 #include "setup/devices/usb_enumeration.h"
@@ -17,8 +17,6 @@ constexpr pf::DWORD kPipeResetControl =
     pf::CTL_CODE(pf::FILE_DEVICE_UNKNOWN, 2, pf::METHOD_BUFFERED, pf::FILE_ANY_ACCESS);
 static_assert(kPipeResetControl == 0x00220008u, "the pipe's control code");
 constexpr pf::DWORD kRequestToReplyPauseMs = 50;
-// The caption of the wizard's own window.
-constexpr wchar_t kMessageCaption[] = L"打印机驱动程序";
 
 // The printer's pipe and its device, open for one transfer.
 struct PrinterChannel {
@@ -115,7 +113,7 @@ bool QueryUsbModel(std::wstring* model, std::uint32_t* code) {
     if (!IsPipeStatusOk(UsbPipeRead(reply.data()))) return false;
     ModelReply parsed = ParseModelReply(reply);
     if (!parsed.terminated) {
-      fw::Windows().MessageBoxW(0, kModelQueryFailedText, kMessageCaption, pf::MB_OK | pf::MB_ICONERROR);
+      fw::AfxMessageBox(kModelQueryFailedText, pf::MB_OK | pf::MB_ICONERROR);
       *model = kUnknownModel;
       *code = kUnterminatedReplyCode;
       return true;

@@ -2,6 +2,9 @@
 
 #include "setup/app/texts.h"
 #include "setup/app/wizard_frame.h"
+#include "setup/install/print_ui.h"
+#include "setup/install/printer_settings.h"
+#include "setup/pages/print_test_page_dialog.h"
 #include "setup/resources/resource.h"
 
 InstallPage::InstallPage(SetupContext& context) : WizardPage(IDD_INSTALL_PAGE), context_(context) {}
@@ -31,3 +34,30 @@ std::int32_t InstallPage::OnBack() {
 }
 
 void InstallPage::OnDestroy() { headingFont.DeleteObject(); }
+
+bool InstallPage::OnCommand(fw::WORD id, fw::WORD code, fw::HWND control) {
+  if (code == fw::BN_CLICKED && id == IDC_INSTALL_TEST_PAGE) {
+    RequestTestPage();
+    return true;
+  }
+  if (code == fw::BN_CLICKED && id == IDC_INSTALL_SETTINGS) {
+    ApplyPrinterDefaults(GetSafeHwnd(), finalPrinterName);
+    return true;
+  }
+  return WizardPage::OnCommand(id, code, control);
+}
+
+bool InstallPage::OnMessage(fw::UINT message, fw::WPARAM wParam, fw::LPARAM lParam, fw::LRESULT* result) {
+  if (message != WM_USER_PRINT_TEST_PAGE) return WizardPage::OnMessage(message, wParam, lParam, result);
+  PrintTestPage(std::wstring(finalPrinterName));
+  *result = 0;
+  return true;
+}
+
+void InstallPage::RequestTestPage() {
+  if (finalPrinterName.empty()) return;
+  PostMessage(WM_USER_PRINT_TEST_PAGE);
+  CPrintTestPageDialog dialog;
+  dialog.SetPrinterName(finalPrinterName);
+  dialog.DoModal();
+}

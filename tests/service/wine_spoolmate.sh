@@ -8,21 +8,9 @@ exe=$(realpath "$1")
 build=$(cd "$(dirname "$exe")/.." && pwd)
 
 export WINEPREFIX=$build/wine-spoolmate
-export WINEARCH=win32
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
 export DISPLAY=
-
-fail() { echo "FAIL: $*" >&2; exit 1; }
-w() { timeout 60 wine "$@"; }
-
-rm -rf "$WINEPREFIX"
-trap 'wineserver -k 2>/dev/null || true' EXIT
-timeout 180 wineboot --init >/dev/null 2>&1 || fail "wineboot --init"
-timeout 60 wineserver -w || fail "prefix set-up did not end"
-# From here one persistent session: a service manager started anew would
-# start the auto-start service by itself.
-wineserver -p
+source "$(dirname "$0")/../wine/lib.sh"
+new_prefix
 
 folder="$WINEPREFIX/drive_c/Program Files/Common Files/Services"
 mkdir -p "$folder"
@@ -35,14 +23,6 @@ class='HKLM\SYSTEM\CurrentControlSet\Control\Class\{4D36E979-E325-11CE-BFC1-0800
 usb='HKLM\SYSTEM\CurrentControlSet\Enum\USBPRINT\TAVIRTQ-5800TQMM'
 lpt='HKLM\SYSTEM\CurrentControlSet\Enum\LPTENUM\TAVIRTQPRINTER5800'
 guid='{4D36E979-E325-11CE-BFC1-08002BE10318}'
-
-# A .reg file as regedit writes it (UTF-16LE with BOM, CRLF) from lines of UTF-8.
-import_reg() {
-  local file="$WINEPREFIX/drive_c/seed.reg"
-  { printf '\xff\xfe'; { echo 'Windows Registry Editor Version 5.00'; echo; cat; } | sed 's/$/\r/' |
-      iconv -f UTF-8 -t UTF-16LE; } >"$file"
-  w reg import 'C:\seed.reg' >/dev/null 2>&1 || fail "reg import"
-}
 
 # The values setup stages: mode, target path and (parallel only) brand series.
 staged_values() {
@@ -60,15 +40,6 @@ $3
 REG
 }
 
-# expect_value KEY NAME TYPE DATA: reg query shows exactly that value.
-expect_value() {
-  local out
-  out=$(w reg query "$1" /v "$2" 2>/dev/null | tr -d '\r') || fail "$1: no value $2"
-  grep -qxF "    $2    $3    $4" <<<"$out" || fail "$1: $2 is not $3 $4: $out"
-}
-expect_no_value() {
-  if w reg query "$1" /v "$2" >/dev/null 2>&1; then fail "$1 still holds $2"; fi
-}
 expect_bound() {  # KEY DESCRIPTION-OR-EMPTY
   if [[ -n $2 ]]; then expect_value "$1" DeviceDesc REG_SZ "$2"; else expect_no_value "$1" DeviceDesc; fi
   expect_value "$1" ConfigFlags REG_DWORD 0x0
@@ -89,12 +60,6 @@ expect_log() {
   got=$(sed -E 's#[0-9]{2}/[0-9]{2}/[0-9]{4}, [0-9]{2}:[0-9]{2}:[0-9]{2}#T#g' "$log" | od -An -c)
   want=$(printf "$1" | od -An -c)
   [[ $got == "$want" ]] || fail "log differs; got: $(cat -A "$log")"
-}
-service_key() { w reg query "HKLM\\SYSTEM\\CurrentControlSet\\Services\\$1" >/dev/null 2>&1; }
-# Waits (at most 10 s) until the service's registration has gone.
-wait_deleted() {
-  for _ in $(seq 50); do service_key "$1" || return 0; sleep 0.2; done
-  fail "service $1 still registered"
 }
 # Waits (at most 10 s) until the service reports that it runs.
 wait_running() {

@@ -2,12 +2,15 @@
 // windows, one "ok:" or "FAIL:" line per check.
 //   tq_autoclient <path of setup.exe> <folder for screenshots>
 //   tq_autoclient --missing-inf <path of setup.exe>   (no INF beside it)
+//   tq_autoclient --install <path of setup.exe> <folder for screenshots> [key=value...]
+//       the whole wizard with an install run (see install_scenario.h)
 // Exit code 0 when every check passed, 1 when one failed, 2 on bad use.
 #include <string>
 
 #include <windows.h>
 
 #include "tests/wine/autoclient/child_process.h"
+#include "tests/wine/autoclient/install_scenario.h"
 #include "tests/wine/autoclient/missing_inf_scenario.h"
 #include "tests/wine/autoclient/report.h"
 #include "tests/wine/autoclient/wizard_scenario.h"
@@ -19,6 +22,25 @@ int wmain(int argc, wchar_t** argv) {
     std::wstring error;
     if (!report.Check(setup.Start(argv[2], &error), std::wstring(L"started ") + argv[2] + L" " + error)) return 1;
     autoclient::RunMissingInfScenario(report, setup);
+    return report.failures() == 0 ? 0 : 1;
+  }
+  if (argc >= 4 && std::wstring(argv[1]) == L"--install") {
+    autoclient::InstallOptions options;
+    for (int i = 4; i < argc; ++i) {
+      const std::wstring arg = argv[i];
+      const size_t equals = arg.find(L'=');
+      if (equals == std::wstring::npos) {
+        report.Fail(L"not key=value: " + arg);
+        return 2;
+      }
+      options[arg.substr(0, equals)] = arg.substr(equals + 1);
+    }
+    ::CreateDirectoryW(argv[3], nullptr);
+    autoclient::ChildProcess setup;
+    std::wstring error;
+    if (!report.Check(setup.Start(argv[2], &error), std::wstring(L"started ") + argv[2] + L" " + error)) return 1;
+    autoclient::RunInstallScenario(report, setup, argv[3], options);
+    report.Note(std::to_wstring(report.failures()) + L" failed check(s)");
     return report.failures() == 0 ? 0 : 1;
   }
   if (argc != 3) {

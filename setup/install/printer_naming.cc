@@ -1,0 +1,107 @@
+#include "setup/install/printer_naming.h"
+
+#include <cwctype>
+
+#include "framework/app.h"
+#include "platform/platform.h"
+#include "setup/app/texts.h"
+#include "setup/resources/resource.h"
+
+namespace {
+
+constexpr pf::DWORD kLocalAndConnections = pf::PRINTER_ENUM_LOCAL | pf::PRINTER_ENUM_CONNECTIONS;
+
+void ShowListingError() {
+  fw::AfxMessageBox(FormatNumber(LoadText(IDS_ERROR_ENUM_PRINTERS), pf::GetLastError()),
+                    pf::MB_OK | pf::MB_ICONERROR);
+}
+
+bool EqualsIgnoringCase(const std::wstring& a, const std::wstring& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (std::towupper(a[i]) != std::towupper(b[i])) return false;
+  }
+  return true;
+}
+
+// A block of local memory, freed when it goes.
+class LocalBlock {
+ public:
+  explicit LocalBlock(std::size_t bytes) : block_(pf::LocalAlloc(pf::LPTR, bytes)) {}
+  ~LocalBlock() {
+    if (block_ != nullptr) pf::LocalFree(block_);
+  }
+  LocalBlock(const LocalBlock&) = delete;
+  LocalBlock& operator=(const LocalBlock&) = delete;
+  pf::BYTE* get() const { return static_cast<pf::BYTE*>(block_); }
+
+ private:
+  void* block_;
+};
+
+}  // namespace
+
+void ListPrinters(std::vector<std::wstring>* list) {
+  pf::DWORD needed = 0;
+  pf::DWORD count = 0;
+  pf::EnumPrintersW(kLocalAndConnections, nullptr, 2, nullptr, 0, &needed, &count);
+  LocalBlock buffer(static_cast<std::size_t>(needed) + 4);
+  if (buffer.get() == nullptr) ShowListingError();
+  if (!pf::EnumPrintersW(kLocalAndConnections, nullptr, 2, buffer.get(), needed, &needed, &count)) {
+    ShowListingError();
+    return;
+  }
+  const auto* printers = reinterpret_cast<const pf::PRINTER_INFO_2W*>(buffer.get());
+  for (pf::DWORD i = 0; i < count; ++i) {
+    list->push_back(printers[i].pPrinterName ? printers[i].pPrinterName : L"");
+  }
+}
+
+std::wstring MakeUniquePrinterName(const std::wstring& base, const std::vector<std::wstring>& existing) {
+  std::wstring candidate = base;
+  for (long long counter = 1;; ++counter) {
+    bool taken = false;
+    for (const std::wstring& name : existing) {
+      if (EqualsIgnoringCase(name, candidate)) {
+        taken = true;
+        break;
+      }
+    }
+    if (!taken) return candidate;
+    candidate = base + FormatNumber(LoadText(IDS_COPY_SUFFIX), counter);
+  }
+}
+
+bool IdentifyNewPrinter(const std::vector<std::wstring>& before, const std::vector<std::wstring>& after,
+                        const std::wstring& base, std::wstring* found) {
+  for (auto candidate = after.rbegin(); candidate != after.rend(); ++candidate) {
+    bool old = false;
+    for (auto existing = before.rbegin(); existing != before.rend(); ++existing) {
+      if (*existing == *candidate) {
+        old = true;
+        break;
+      }
+    }
+    if (!old && candidate->find(base) != std::wstring::npos) {
+      *found = *candidate;
+      return true;
+    }
+  }
+  return false;
+}
+
+void SetDefaultPrinter(const SetupContext& context, const std::wstring& name, const std::wstring& port) {
+  std::wstring value;
+  if (context.portKind == L"LPT") {
+    value = name + L",winspool,LPT1:";
+  } else if (context.portKind == L"USB") {
+    value = name + L",winspool," + port;
+  } else {
+    return;  // no connection kind, no entry: never clear the user's default printer
+  }
+  pf::WriteProfileStringW(L"windows", L"device", value.c_str());
+}
+
+void BroadcastSettingChange() {
+  pf::SendMessageTimeoutW(pf::HWND_BROADCAST, pf::WM_SETTINGCHANGE, 0, 0, pf::SMTO_NORMAL, 1000, nullptr);
+}

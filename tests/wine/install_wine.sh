@@ -1,0 +1,185 @@
+#!/usr/bin/env bash
+# The whole job under Wine: setup.exe from the shipped folder, driven through
+# its real windows by tq_autoclient, on a prefix of its own whose registry
+# is seeded with what Plug and Play records for the printer of each case.
+# Wine's print UI adds nothing, so the prefix gets the stand-in printui.dll
+# (tests/wine/printui); everything else is Wine's own: SetupAPI, the
+# spooler, the profile, the service manager running Spoolmate.exe.
+#   install_wine.sh <tq_autoclient.exe> <dist folder> <printui.dll> <planted.exe> <Spoolmate.exe> <tq_usbprinter.exe>
+set -euo pipefail
+client=$(realpath "$1") dist=$(realpath "$2") printui=$(realpath "$3") planted=$(realpath "$4")
+spoolmate_built=$(realpath "$5") usbprinter_exe=$(realpath "$6")
+build=$(cd "$(dirname "$client")/.." && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
+
+export WINEPREFIX=$build/wine-install
+source "$here/lib.sh"
+[[ -f $dist/setup.exe ]] || fail "no setup.exe in $dist (run make first)"
+start_display
+new_prefix
+export WINEDLLOVERRIDES="mscoree,mshtml=;printui=n"
+
+c=$WINEPREFIX/drive_c
+cp "$printui" "$c/windows/system32/printui.dll"
+cp "$usbprinter_exe" "$c/tq_usbprinter.exe"
+mkdir -p "$c/TQPrinterSetup"
+cp "$dist"/* "$c/TQPrinterSetup/"
+shots=$build/screenshots
+mkdir -p "$shots" "$build/install-run"
+common='C:\Program Files\Common Files'
+services="$c/Program Files/Common Files/Services"
+# Programs an unquoted service path would start first, as the local system account.
+cp "$planted" "$c/Program.exe"
+cp "$planted" "$c/Program Files/Common.exe"
+
+class='HKLM\SYSTEM\CurrentControlSet\Control\Class\{4D36E979-E325-11CE-BFC1-08002BE10318}'
+seeds=$here/../seeds
+
+# A registry seed of tests/seeds (UTF-16LE with its mark, as regedit writes).
+import_seed() {
+  cp "$seeds/$1" "$c/seed.reg"
+  w reg import 'C:\seed.reg' >/dev/null 2>&1 || fail "reg import $1"
+}
+
+# walk NAME key=value...: one run of setup.exe through the whole wizard.
+walk() {
+  local name=$1; shift
+  echo "== $name"
+  set +e
+  w "$client" --install 'C:\TQPrinterSetup\setup.exe' "$(winpath "$build/install-run")" "shots=$name" "$@" |
+    tr -d '\r' | tee "$build/install-run/$name.log"
+  local rc=${PIPESTATUS[0]}
+  set -e
+  for bmp in "$build/install-run/$name"-*.bmp; do
+    [[ -e $bmp ]] && convert "$bmp" "$shots/$(basename "${bmp%.bmp}").png"
+  done
+  [[ $rc -eq 0 ]] || fail "$name: the walk failed (see above)"
+}
+
+# The registration of "Printer Helper" while it exists (about two seconds of
+# each install): its ImagePath, polled into a file.
+watch_service() {
+  rm -f "$build/install-run/imagepath"
+  (
+    for _ in $(seq 600); do
+      if out=$(wine reg query 'HKLM\SYSTEM\CurrentControlSet\Services\Printer Helper' /v ImagePath 2>/dev/null); then
+        tr -d '\r' <<<"$out" | sed -n 's/^    ImagePath    REG_[A-Z_]*    //p' >"$build/install-run/imagepath"
+        exit 0
+      fi
+      sleep 0.1
+    done
+  ) &
+  watcher=$!
+}
+expect_service_gone_and_quoted() {
+  wait "$watcher" || true
+  [[ -s $build/install-run/imagepath ]] || fail "the service registration was never seen"
+  local path
+  path=$(cat "$build/install-run/imagepath")
+  [[ $path == "\"$common\\Services\\Spoolmate.exe\"" ]] || fail "service registered with $path"
+  wait_deleted "Printer Helper"
+}
+expect_printer() {  # NAME PORT
+  expect_value "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\$1" Port REG_SZ "$2"
+}
+expect_default() {
+  expect_text_value 'HKCU\Software\Microsoft\Windows NT\CurrentVersion\Windows' device "$1"
+}
+expect_spoolmate() {
+  cmp -s "$services/Spoolmate.exe" "$spoolmate_built" || fail "Spoolmate.exe differs from the one built"
+}
+expect_nothing_staged() {
+  local out
+  out=$(w reg query "$class" 2>/dev/null | tr -d '\r') || fail "class key missing"
+  if grep -qE '^    _' <<<"$out"; then fail "staged values left in the class key: $out"; fi
+}
+# The device key values Spoolmate writes; "Driver" names the driver instance
+# this install made (each install adds one: 0000, 0001, ...).
+expect_bound() {
+  expect_value "$1" ConfigFlags REG_DWORD 0x0
+  expect_value "$1" ClassGUID REG_SZ '{4D36E979-E325-11CE-BFC1-08002BE10318}'
+  expect_value "$1" Class REG_SZ Printer
+  expect_value "$1" Mfg REG_SZ TAVIR
+  local out
+  out=$(w reg query "$1" /v Driver 2>/dev/null | tr -d '\r')
+  grep -qE '^    Driver    REG_SZ    \{4D36E979-E325-11CE-BFC1-08002BE10318\}\\[0-9]{4}$' <<<"$out" ||
+    fail "$1: Driver is not an instance of the printer class: $out"
+}
+expect_planted_idle() {
+  [[ ! -e $c/planted-ran.txt ]] || fail "a planted program ran: $(iconv -f UTF-16LE -t UTF-8 "$c/planted-ran.txt")"
+}
+
+# --- No printer: detection finds nothing; USB install fails with result 3. ---
+walk no-printer status='没有检测到打印机！' name='TAVIR TQ-5800' usb=checked usb_radio=enabled \
+  lpt_radio=enabled result=fail message='没有检测到USB打印机设备。请返回上一步重新连接USB线缆并打开电源。' pages=1
+key_exists 'HKLM\SYSTEM\CurrentControlSet\Control\Print\Printers\TAVIR TQ-5800' && fail "a printer was added"
+service_key "Printer Helper" && fail "a service was registered"
+
+# --- The maker's USB printer, answering the model request over its pipe
+# through the real SetupAPI and overlapped transfers (the pretend printer). ---
+import_seed usb_printer.reg
+state=$c/usbprinter-state.txt
+rm -f "$state"
+wine "$c/tq_usbprinter.exe" --state 'C:\usbprinter-state.txt' --lifetime 600 >/dev/null 2>&1 &
+usbprinter=$!
+for _ in $(seq 100); do grep -q '^ready' "$state" 2>/dev/null && break; sleep 0.2; done
+grep -q '^ready' "$state" 2>/dev/null || fail "the pretend USB printer did not start"
+watch_service
+walk usb-printer status='检测到打印机设备：' name='TQ-5800' usb=checked usb_radio=enabled result=ok \
+  printer='TQ-5800' port=USB001
+grep -q '^request 1b7c8181010002' "$state" || fail "the printer got no model request: $(cat "$state")"
+kill "$usbprinter" 2>/dev/null || true
+expect_printer TQ-5800 USB001
+expect_default 'TQ-5800,winspool,USB001'
+expect_service_gone_and_quoted
+expect_spoolmate
+expect_nothing_staged
+usbprint_instance='HKLM\SYSTEM\CurrentControlSet\Enum\USBPRINT\TAVIRPrinter_TQ-5800TQMM\7&2A4B6C8D&0&USB001'
+expect_bound "$usbprint_instance"
+expect_value "$usbprint_instance" DeviceDesc REG_SZ TAVIRPrinter
+grep -q 'dwUpdateMode == 0' "$services/Spoolmate.log" || fail "the log does not show the restoration"
+expect_planted_idle
+
+# --- A USB printer of another maker: its description after the first space. ---
+import_seed usb_printer_other_maker.reg
+walk other-maker status='检测到打印机设备：' name='Office Laser 200' usb=checked result=ok \
+  printer='Office Laser 200' port=USB001
+expect_printer 'Office Laser 200' USB001
+expect_default 'Office Laser 200,winspool,USB001'
+w reg delete 'HKLM\SYSTEM\CurrentControlSet\Services\usbprint\Enum' /f >/dev/null 2>&1
+
+# --- A driverless parallel-port printer of the maker: its model, then an
+# install on LPT1: that ends with the device keys written by Spoolmate. ---
+import_seed lpt_printer.reg
+watch_service
+walk parallel status='没有检测到打印机！' name='TQPRINTER' choose=lpt result=ok printer='TQPRINTER' port='LPT1:'
+expect_printer TQPRINTER 'LPT1:'
+expect_default 'TQPRINTER,winspool,LPT1:'
+expect_service_gone_and_quoted
+expect_spoolmate
+expect_nothing_staged
+lpt_instance='HKLM\SYSTEM\CurrentControlSet\Enum\LPTENUM\TAVIRTQPRINTER5800\5&3B1C9E2&0&LPT1'
+expect_bound "$lpt_instance"
+expect_no_value "$lpt_instance" DeviceDesc  # the parallel mode leaves the description alone
+grep -q 'dwUpdateMode > 0' "$services/Spoolmate.log" || fail "the log does not show the restoration"
+expect_planted_idle
+
+# --- The same printer installed again under the same name: a copy, and
+# Spoolmate.exe not rewritten. The device now has its driver ("Mfg"), so the
+# parallel scan passes it by and the INF's model is proposed; the user types
+# the name of the first install. ---
+touch -d '2020-01-01' "$services/Spoolmate.exe"
+stamp=$(stat -c %Y "$services/Spoolmate.exe")
+watch_service
+walk second-install name='TAVIR TQ-5800' choose=lpt type=TQPRINTER result=ok printer='TQPRINTER (副本 1)' \
+  port='LPT1:'
+expect_printer 'TQPRINTER (副本 1)' 'LPT1:'
+expect_default 'TQPRINTER (副本 1),winspool,LPT1:'
+expect_service_gone_and_quoted
+[[ $(stat -c %Y "$services/Spoolmate.exe") == "$stamp" ]] || fail "Spoolmate.exe was rewritten"
+expect_spoolmate
+expect_planted_idle
+
+wineserver -k
+rm -rf "$WINEPREFIX"  # kept only when a check failed
+echo "PASS"
