@@ -90,10 +90,11 @@ bool InstallWalk::Click(int id, const std::wstring& name) {
 void InstallWalk::Screenshot(const std::wstring& name) {
   const std::wstring prefix = Option(L"shots");
   if (prefix.empty()) return;
-  Sync(frame_);
   const std::wstring path = shot_folder_ + L"\\" + prefix + L"-" + name + L".bmp";
-  Capture capture = SaveWindowBitmap(frame_, path);
-  report_.Check(capture.saved && !capture.single_colour,
+  bool settled = false;
+  const Capture capture = SaveSteadyWindowBitmap(frame_, path, kStepTimeoutMs, setup_.handle(), &settled);
+  // The run's picture moves with its progress bar; only the others must settle.
+  report_.Check(capture.saved && !capture.single_colour && (settled || name == L"installing"),
                 L"screenshot " + path + (capture.saved ? L"" : L": " + capture.error));
 }
 

@@ -1,5 +1,7 @@
 #include "tests/wine/autoclient/screenshot.h"
 
+#include "tests/wine/autoclient/remote_window.h"
+
 #include <cstring>
 
 namespace autoclient {
@@ -125,6 +127,21 @@ Capture SaveWindowBitmap(HWND window, const std::wstring& path) {
     return capture;
   }
   capture.saved = true;
+  return capture;
+}
+
+Capture SaveSteadyWindowBitmap(HWND window, const std::wstring& path, DWORD timeout_ms, HANDLE process,
+                               bool* settled) {
+  Sync(window);
+  Capture capture;
+  Capture previous;
+  *settled = WaitUntil(
+      [&] {
+        previous = capture;
+        capture = SaveWindowBitmap(window, path);
+        return capture.saved && !capture.single_colour && previous.saved && capture.checksum == previous.checksum;
+      },
+      timeout_ms, process);
   return capture;
 }
 

@@ -19,4 +19,11 @@ struct Capture {
 // Copies the window's screen rectangle and writes it to `path`.
 Capture SaveWindowBitmap(HWND window, const std::wstring& path);
 
+// As SaveWindowBitmap once the picture is steady: the display may still be
+// behind what the window painted, so it captures until two captures in a
+// row agree and show content, for at most timeout_ms (or until `process`
+// ends). *settled tells whether they agreed.
+Capture SaveSteadyWindowBitmap(HWND window, const std::wstring& path, DWORD timeout_ms, HANDLE process,
+                               bool* settled);
+
 }  // namespace autoclient

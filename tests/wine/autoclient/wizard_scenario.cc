@@ -156,19 +156,9 @@ void Walk::CheckConnectTexts(HWND page, const std::wstring& situation) {
 }
 
 void Walk::Screenshot(const PageInfo& page) {
-  // The frame has painted the page; the display may still be behind it, so
-  // capture until two captures in a row agree and show content.
-  Sync(frame_);
   std::wstring path = shot_folder_ + L"\\" + page.name + L".bmp";
-  Capture capture;
-  Capture previous;
-  const bool settled = WaitUntil(
-      [&] {
-        previous = capture;
-        capture = SaveWindowBitmap(frame_, path);
-        return capture.saved && !capture.single_colour && previous.saved && capture.checksum == previous.checksum;
-      },
-      kStepTimeoutMs, setup_.handle());
+  bool settled = false;
+  const Capture capture = SaveSteadyWindowBitmap(frame_, path, kStepTimeoutMs, setup_.handle(), &settled);
   if (!report_.Check(capture.saved, std::wstring(L"screenshot of the ") + page.name + L" page saved to " + path +
                                         (capture.saved ? L"" : L": " + capture.error))) {
     return;
