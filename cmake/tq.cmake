@@ -40,12 +40,14 @@ function(tq_test name)
 endfunction()
 
 # tq_windows_program(NAME SOURCES <file>... [DEPS <target>...] [GUI])
-# A shipped Windows executable; the build check runs on it after linking.
+# A shipped Windows executable, stripped of symbols and debugging data; the
+# build check runs on it after linking.
 function(tq_windows_program name)
   cmake_parse_arguments(ARG "GUI" "" "SOURCES;DEPS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS})
+  target_link_options(${name} PRIVATE -s)
   if(ARG_GUI)
     target_link_options(${name} PRIVATE -mwindows -municode)
   else()
