@@ -41,14 +41,14 @@ endfunction()
 
 # tq_windows_program(NAME SOURCES <file>... [DEPS <target>...] [GUI])
 # A shipped Windows executable with the lean C++ runtime error paths
-# (platform/win32/runtime/), stripped of symbols and debugging data; the build
-# check runs on it after linking.
+# (platform/win32/runtime/), optimised as a whole at link time, stripped of
+# symbols and debugging data; the build check runs on it after linking.
 function(tq_windows_program name)
   cmake_parse_arguments(ARG "GUI" "" "SOURCES;DEPS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES} $<TARGET_OBJECTS:tq_cxx_runtime>)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS})
-  target_link_options(${name} PRIVATE -s)
+  target_link_options(${name} PRIVATE -s -flto)
   if(ARG_GUI)
     target_link_options(${name} PRIVATE -mwindows -municode)
   else()
