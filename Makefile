@@ -30,10 +30,11 @@ test: dist
 	@$(MAKE) --no-print-directory test-native
 	@$(MAKE) --no-print-directory test-windows
 
-bench: packages
+bench: dist
 	@cmake --preset bench >/dev/null
 	@cmake --build --preset bench
 	@for b in build/bench/bench/*_bench; do [ -x "$$b" ] && "$$b"; done
+	@python3 bench/sizes.py
 
 clean:
 	rm -rf build dist
