@@ -9,8 +9,14 @@ all: dist
 packages:
 	@scripts/ensure_packages.sh
 
+# The maker's code signing certificate and key (see the README); without
+# them the build signs with a test certificate of its own.
+SIGN_CERT ?=
+SIGN_KEY ?=
+
 windows: packages
-	@cmake --preset windows >/dev/null
+	@cmake --preset windows -DSIGN_CERT="$(if $(SIGN_CERT),$(abspath $(SIGN_CERT)))" \
+	  -DSIGN_KEY="$(if $(SIGN_KEY),$(abspath $(SIGN_KEY)))" >/dev/null
 	@cmake --build --preset windows
 
 native: packages

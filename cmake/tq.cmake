@@ -42,7 +42,8 @@ endfunction()
 # tq_windows_program(NAME SOURCES <file>... [DEPS <target>...] [GUI])
 # A shipped Windows executable with the lean C++ runtime error paths
 # (platform/win32/runtime/), optimised as a whole at link time, stripped of
-# symbols and debugging data; the build check runs on it after linking.
+# symbols and debugging data, and signed (cmake/signing.cmake); the build
+# check runs on the signed image.
 function(tq_windows_program name)
   cmake_parse_arguments(ARG "GUI" "" "SOURCES;DEPS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES} $<TARGET_OBJECTS:tq_cxx_runtime>)
@@ -54,7 +55,10 @@ function(tq_windows_program name)
   else()
     target_link_options(${name} PRIVATE -mconsole)
   endif()
+  # A new certificate signs again (cmake/signing.cmake).
+  set_property(TARGET ${name} APPEND PROPERTY LINK_DEPENDS ${TQ_SIGN_CERT} ${TQ_SIGN_KEY})
   add_custom_command(TARGET ${name} POST_BUILD
+    COMMAND ${CMAKE_SOURCE_DIR}/cmake/sign.sh ${TQ_SIGN_CERT} ${TQ_SIGN_KEY} $<TARGET_FILE:${name}>
     COMMAND ${TQ_PECHECK} $<TARGET_FILE:${name}>
-    COMMENT "Checking ${name}.exe: 32-bit, ASLR and DEP, system DLLs only")
+    COMMENT "Signing and checking ${name}.exe: 32-bit, ASLR and DEP, system DLLs only")
 endfunction()
