@@ -1,8 +1,9 @@
 # Quick start on a fresh Debian 12 machine, as root:
 #   make        builds the shipped installer folder dist/TQPrinterSetup/
 #   make test   runs every test (native against the simulated PC, Windows under Wine)
+# Also: make bench (benchmarks and sizes), make fuzz (FUZZ_SECONDS=60 a harness).
 
-.PHONY: all dist test packages native windows test-native test-windows bench clean
+.PHONY: all dist test packages native windows test-native test-windows bench fuzz clean
 
 all: dist
 
@@ -41,6 +42,13 @@ bench: dist
 	@cmake --build --preset bench
 	@for b in build/bench/bench/*_bench; do [ -x "$$b" ] && "$$b"; done
 	@python3 bench/sizes.py
+
+# The libFuzzer harnesses, FUZZ_SECONDS each (default 60); not part of test.
+fuzz:
+	@scripts/ensure_packages.sh fuzz
+	@cmake --preset fuzz >/dev/null
+	@cmake --build --preset fuzz
+	@scripts/fuzz.sh
 
 clean:
 	rm -rf build dist
