@@ -142,6 +142,7 @@ inline constexpr DWORD WS_VISIBLE = 0x10000000;
 inline constexpr DWORD WS_DISABLED = 0x08000000;
 inline constexpr DWORD WS_CHILD = 0x40000000;
 inline constexpr DWORD WS_EX_CONTROLPARENT = 0x00010000;
+inline constexpr DWORD DS_CONTROL = 0x0400;  // a dialog that is a page inside another dialog
 inline constexpr DWORD SS_RIGHT = 0x0002;
 inline constexpr DWORD SS_CENTER = 0x0001;
 inline constexpr DWORD SS_NOTIFY = 0x0100;

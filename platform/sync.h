@@ -35,6 +35,8 @@ inline constexpr DWORD WAIT_TIMEOUT = 258;
 inline constexpr DWORD WAIT_FAILED = 0xFFFFFFFFu;
 
 inline constexpr DWORD FILE_FLAG_OVERLAPPED = 0x40000000u;
+// OVERLAPPED::Internal while the transfer is pending (HasOverlappedIoCompleted).
+inline constexpr ULONG_PTR STATUS_PENDING = 0x103;
 
 inline constexpr LONG ERROR_GEN_FAILURE = 31;
 inline constexpr LONG ERROR_NOT_SUPPORTED = 50;

@@ -335,8 +335,21 @@ HWND HeadlessWindows::FindDefaultButton(HWND dialog) const {
   return 0;
 }
 
+// As Windows does: a DS_CONTROL child dialog (a page inside another dialog)
+// leaves its dialog messages to the dialog it sits in.
+HWND HeadlessWindows::MessageDestination(HWND dialog) const {
+  for (const Window* w = Find(dialog); w && (w->style & DS_CONTROL);) {
+    const Window* parent = Find(w->parent);
+    if (!parent || parent->kind != Kind::kDialog) break;
+    dialog = parent->handle;
+    w = parent;
+  }
+  return dialog;
+}
+
 BOOL HeadlessWindows::IsDialogMessageW(HWND dialog, MSG* msg) {
   if (!msg || !Find(dialog) || !InDialog(dialog, msg->hwnd)) return FALSE;
+  dialog = MessageDestination(dialog);
   if (msg->message == WM_KEYDOWN && (msg->wParam == VK_RETURN || msg->wParam == VK_ESCAPE)) {
     int id = kIdCancel;
     HWND button = GetDlgItem(dialog, kIdCancel);

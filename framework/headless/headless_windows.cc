@@ -13,7 +13,6 @@ namespace {
 
 constexpr DWORD kWsPopup = 0x80000000;
 constexpr DWORD kDsSetFont = 0x0040;
-constexpr DWORD kDsControl = 0x0400;
 constexpr DWORD kDsCenter = 0x0800;
 constexpr DWORD kWsTabStop = 0x00010000;
 constexpr LONG kScreenWidth = 1024;
@@ -86,7 +85,7 @@ HWND HeadlessWindows::CreateDialogParamW(int templateId, HWND parent, DialogProc
   dialog.kind = Kind::kDialog;
   dialog.className = L"#32770";
   dialog.style = d.style;
-  dialog.exStyle = (d.style & kDsControl) ? WS_EX_CONTROLPARENT : 0;
+  dialog.exStyle = (d.style & DS_CONTROL) ? WS_EX_CONTROLPARENT : 0;
   dialog.text = Wide(d.caption);
   dialog.parent = parent;
   dialog.dialogProc = proc;

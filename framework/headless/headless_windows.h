@@ -291,6 +291,7 @@ class HeadlessWindows : public WindowApi {
   bool InDialog(HWND dialog, HWND window) const;
   bool AcceptsInput(HWND window) const;
   HWND FindDefaultButton(HWND dialog) const;
+  HWND MessageDestination(HWND dialog) const;
   HWND FirstTabStop(HWND dialog) const;
   POINT ScreenOrigin(HWND window) const;  // of the client area
   LRESULT Deliver(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -4,6 +4,7 @@
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_services.h"
+#include "platform/sim/sim_setupapi.h"
 #include "platform/sim/sim_sync.h"
 #include "platform/sim/sim_system.h"
 
@@ -12,9 +13,10 @@ namespace pf::sim {
 SimPc::SimPc()
     : system_(std::make_unique<SimSystem>(kernel_)),
       sync_(std::make_unique<SimSync>(kernel_)),
-      registry_(std::make_unique<SimRegistry>(kernel_.codePages())),
+      registry_(std::make_unique<SimRegistry>(kernel_.codePages(), &kernel_)),
       files_(std::make_unique<SimFiles>(kernel_)),
-      services_(std::make_unique<SimServices>(*system_)) {}
+      services_(std::make_unique<SimServices>(*system_)),
+      setupApi_(std::make_unique<SimSetupApi>(kernel_, *registry_)) {}
 
 SimPc::~SimPc() = default;
 
@@ -26,6 +28,7 @@ Platform SimPc::platform() {
   platform.system = system_.get();
   platform.services = services_.get();
   platform.sync = sync_.get();
+  platform.setupApi = setupApi_.get();
   return platform;
 }
 

@@ -20,6 +20,7 @@ class SimCodePages;
 class SimSystem;
 class SimServices;
 class SimSync;
+class SimSetupApi;
 
 class SimPc {
  public:
@@ -35,6 +36,7 @@ class SimPc {
   SimSystem& system() { return *system_; }
   SimServices& services() { return *services_; }
   SimSync& sync() { return *sync_; }
+  SimSetupApi& setupApi() { return *setupApi_; }
 
   // The platform whose groups are this PC's.
   Platform platform();
@@ -46,6 +48,7 @@ class SimPc {
   std::unique_ptr<SimRegistry> registry_;
   std::unique_ptr<SimFiles> files_;
   std::unique_ptr<SimServices> services_;
+  std::unique_ptr<SimSetupApi> setupApi_;
 };
 
 // A fresh PC, installed as the current platform for the object's lifetime.

@@ -3,6 +3,7 @@
 #include "common/text/case_fold.h"
 #include "common/text/utf.h"
 #include "platform/sim/reg_file.h"
+#include "platform/sim/sim_kernel.h"
 
 namespace pf::sim {
 namespace {
@@ -46,8 +47,9 @@ LONG CopyOut(const std::string& bytes, BYTE* data, DWORD* size) {
 
 }  // namespace
 
-SimRegistry::SimRegistry(CodePageApi& codePages)
+SimRegistry::SimRegistry(CodePageApi& codePages, SimKernel* kernel)
     : codePages_(codePages),
+      kernel_(kernel),
       machine_(std::make_shared<Node>()),
       user_(std::make_shared<Node>()),
       users_(std::make_shared<Node>()) {
@@ -61,6 +63,23 @@ SimRegistry::SimRegistry(CodePageApi& codePages)
 }
 
 SimRegistry::~SimRegistry() = default;
+
+// An ANSI form's call of the wide form: not recorded a second time.
+class SimRegistry::Nested {
+ public:
+  explicit Nested(SimRegistry& registry) : registry_(registry) { ++registry_.nesting_; }
+  ~Nested() { --registry_.nesting_; }
+  Nested(const Nested&) = delete;
+  Nested& operator=(const Nested&) = delete;
+
+ private:
+  SimRegistry& registry_;
+};
+
+LONG SimRegistry::Enter(const char* call) {
+  if (!kernel_ || nesting_ > 0) return ERROR_SUCCESS;
+  return static_cast<LONG>(kernel_->Enter(call));
+}
 
 std::shared_ptr<SimRegistry::Node> SimRegistry::RootNode(HKEY root) {
   if (root == HKEY_LOCAL_MACHINE) return machine_;
@@ -148,6 +167,7 @@ void SimRegistry::MarkDeleted(Node* node) {
 }
 
 LONG SimRegistry::RegOpenKeyExW(HKEY key, const wchar_t* subKey, DWORD, DWORD sam, HKEY* result) {
+  if (LONG fault = Enter("RegOpenKeyExW")) return fault;
   if (!result) return ERROR_INVALID_PARAMETER;
   Handle parent;
   LONG rc = Resolve(key, &parent);
@@ -162,6 +182,7 @@ LONG SimRegistry::RegOpenKeyExW(HKEY key, const wchar_t* subKey, DWORD, DWORD sa
 
 LONG SimRegistry::RegCreateKeyExW(HKEY key, const wchar_t* subKey, DWORD, DWORD sam, HKEY* result,
                                   DWORD* disposition) {
+  if (LONG fault = Enter("RegCreateKeyExW")) return fault;
   if (!result) return ERROR_INVALID_PARAMETER;
   Handle parent;
   LONG rc = Resolve(key, &parent);
@@ -186,6 +207,7 @@ LONG SimRegistry::QueryValue(HKEY key, const std::wstring& name, Value** value) 
 }
 
 LONG SimRegistry::RegQueryValueExW(HKEY key, const wchar_t* name, DWORD* type, BYTE* data, DWORD* size) {
+  if (LONG fault = Enter("RegQueryValueExW")) return fault;
   Value* value = nullptr;
   LONG rc = QueryValue(key, Name(name), &value);
   if (rc != ERROR_SUCCESS) return rc;
@@ -204,6 +226,7 @@ LONG SimRegistry::ResolveForWrite(HKEY key, Handle* handle) {
 }
 
 LONG SimRegistry::RegSetValueExW(HKEY key, const wchar_t* name, DWORD type, const BYTE* data, DWORD size) {
+  if (LONG fault = Enter("RegSetValueExW")) return fault;
   Handle handle;
   LONG rc = ResolveForWrite(key, &handle);
   if (rc != ERROR_SUCCESS) return rc;
@@ -219,6 +242,7 @@ LONG SimRegistry::RegSetValueExW(HKEY key, const wchar_t* name, DWORD type, cons
 }
 
 LONG SimRegistry::RegDeleteValueW(HKEY key, const wchar_t* name) {
+  if (LONG fault = Enter("RegDeleteValueW")) return fault;
   Handle handle;
   LONG rc = ResolveForWrite(key, &handle);
   if (rc != ERROR_SUCCESS) return rc;
@@ -234,6 +258,7 @@ LONG SimRegistry::RegDeleteValueW(HKEY key, const wchar_t* name) {
 }
 
 LONG SimRegistry::RegDeleteKeyW(HKEY key, const wchar_t* subKey) {
+  if (LONG fault = Enter("RegDeleteKeyW")) return fault;
   Handle parent;
   LONG rc = Resolve(key, &parent);
   if (rc != ERROR_SUCCESS) return rc;
@@ -249,6 +274,7 @@ LONG SimRegistry::RegDeleteKeyW(HKEY key, const wchar_t* subKey) {
 }
 
 LONG SimRegistry::RegEnumKeyExW(HKEY key, DWORD index, wchar_t* name, DWORD* nameLength) {
+  if (LONG fault = Enter("RegEnumKeyExW")) return fault;
   Handle handle;
   LONG rc = Resolve(key, &handle);
   if (rc != ERROR_SUCCESS) return rc;
@@ -267,6 +293,7 @@ LONG SimRegistry::RegEnumKeyExW(HKEY key, DWORD index, wchar_t* name, DWORD* nam
 
 LONG SimRegistry::RegEnumValueW(HKEY key, DWORD index, wchar_t* name, DWORD* nameLength, DWORD* type, BYTE* data,
                                 DWORD* size) {
+  if (LONG fault = Enter("RegEnumValueW")) return fault;
   Handle handle;
   LONG rc = Resolve(key, &handle);
   if (rc != ERROR_SUCCESS) return rc;
@@ -303,12 +330,16 @@ std::string SimRegistry::Narrow(const wchar_t* text, int length) {
 }
 
 LONG SimRegistry::RegOpenKeyExA(HKEY key, const char* subKey, DWORD options, DWORD sam, HKEY* result) {
+  if (LONG fault = Enter("RegOpenKeyExA")) return fault;
+  Nested nested(*this);
   std::wstring sub = Widen(subKey);
   return RegOpenKeyExW(key, subKey ? sub.c_str() : nullptr, options, sam, result);
 }
 
 LONG SimRegistry::RegCreateKeyExA(HKEY key, const char* subKey, DWORD options, DWORD sam, HKEY* result,
                                   DWORD* disposition) {
+  if (LONG fault = Enter("RegCreateKeyExA")) return fault;
+  Nested nested(*this);
   std::wstring sub = Widen(subKey);
   return RegCreateKeyExW(key, subKey ? sub.c_str() : nullptr, options, sam, result, disposition);
 }
@@ -316,6 +347,8 @@ LONG SimRegistry::RegCreateKeyExA(HKEY key, const char* subKey, DWORD options, D
 // String data is stored as UTF-16LE; the ANSI form hands it out converted,
 // NULs included, as Windows does.
 LONG SimRegistry::RegQueryValueExA(HKEY key, const char* name, DWORD* type, BYTE* data, DWORD* size) {
+  if (LONG fault = Enter("RegQueryValueExA")) return fault;
+  Nested nested(*this);
   Value* value = nullptr;
   LONG rc = QueryValue(key, Widen(name), &value);
   if (rc != ERROR_SUCCESS) return rc;
@@ -326,6 +359,8 @@ LONG SimRegistry::RegQueryValueExA(HKEY key, const char* name, DWORD* type, BYTE
 }
 
 LONG SimRegistry::RegSetValueExA(HKEY key, const char* name, DWORD type, const BYTE* data, DWORD size) {
+  if (LONG fault = Enter("RegSetValueExA")) return fault;
+  Nested nested(*this);
   std::wstring wideName = Widen(name);
   const wchar_t* namePtr = name ? wideName.c_str() : nullptr;
   if (!IsStringType(type) || !data) return RegSetValueExW(key, namePtr, type, data, size);
@@ -336,16 +371,22 @@ LONG SimRegistry::RegSetValueExA(HKEY key, const char* name, DWORD type, const B
 }
 
 LONG SimRegistry::RegDeleteValueA(HKEY key, const char* name) {
+  if (LONG fault = Enter("RegDeleteValueA")) return fault;
+  Nested nested(*this);
   std::wstring wideName = Widen(name);
   return RegDeleteValueW(key, name ? wideName.c_str() : nullptr);
 }
 
 LONG SimRegistry::RegDeleteKeyA(HKEY key, const char* subKey) {
+  if (LONG fault = Enter("RegDeleteKeyA")) return fault;
+  Nested nested(*this);
   std::wstring sub = Widen(subKey);
   return RegDeleteKeyW(key, subKey ? sub.c_str() : nullptr);
 }
 
 LONG SimRegistry::RegEnumKeyExA(HKEY key, DWORD index, char* name, DWORD* nameLength) {
+  if (LONG fault = Enter("RegEnumKeyExA")) return fault;
+  Nested nested(*this);
   if (!name || !nameLength) return ERROR_INVALID_PARAMETER;
   wchar_t wide[256];
   DWORD wideLength = 256;
@@ -360,6 +401,7 @@ LONG SimRegistry::RegEnumKeyExA(HKEY key, DWORD index, char* name, DWORD* nameLe
 }
 
 LONG SimRegistry::RegCloseKey(HKEY key) {
+  if (LONG fault = Enter("RegCloseKey")) return fault;
   if (IsRoot(key)) return ERROR_SUCCESS;
   return handles_.erase(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
 }

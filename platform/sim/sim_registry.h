@@ -5,7 +5,9 @@
 // are HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER and HKEY_USERS; HKEY_CLASSES_ROOT
 // is HKEY_LOCAL_MACHINE\SOFTWARE\Classes. Handles carry the access they were
 // opened with. A test can make the opening of a key, or the writing of its
-// values, fail with a chosen error.
+// values, fail with a chosen error. Given the PC's kernel, every registry call
+// the program makes is recorded there by name and can be failed with
+// SimKernel::FailCall (the ANSI forms are recorded under their own names).
 #pragma once
 
 #include <map>
@@ -19,11 +21,13 @@
 namespace pf::sim {
 
 class SimCodePages;
+class SimKernel;
 
 class SimRegistry : public RegistryApi {
  public:
-  // The ANSI forms convert through codePages' ANSI code page; SimCodePages is one.
-  explicit SimRegistry(CodePageApi& codePages);
+  // The ANSI forms convert through codePages' ANSI code page; SimCodePages is
+  // one. Calls are recorded in kernel when one is given.
+  explicit SimRegistry(CodePageApi& codePages, SimKernel* kernel = nullptr);
   ~SimRegistry() override;
   SimRegistry(const SimRegistry&) = delete;
   SimRegistry& operator=(const SimRegistry&) = delete;
@@ -119,10 +123,17 @@ class SimRegistry : public RegistryApi {
   LONG QueryValue(HKEY key, const std::wstring& name, Value** value);
   void ExportKey(const Node* node, const std::wstring& fullName, std::string* out) const;
 
+  // Records the call in the kernel (not when an ANSI form runs it through its
+  // wide form) and returns the error a fault makes it fail with, or 0.
+  LONG Enter(const char* call);
+  class Nested;
+
   std::wstring Widen(const char* text, int length = -1);
   std::string Narrow(const wchar_t* text, int length = -1);
 
   CodePageApi& codePages_;
+  SimKernel* kernel_;
+  int nesting_ = 0;
   std::shared_ptr<Node> machine_, user_, users_, classes_;
   std::map<HKEY, Handle> handles_;
   HKEY nextHandle_ = 0x1000;

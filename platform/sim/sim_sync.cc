@@ -28,6 +28,16 @@ constexpr std::initializer_list<ObjectKind> kKernelKinds = {ObjectKind::File, Ob
 
 }  // namespace
 
+bool SetEventState(SimKernel& kernel, HANDLE event, bool signalled) {
+  auto lock = kernel.Lock();
+  const DWORD error = kernel.LastError();
+  auto object = kernel.LookupAs<SimEvent>(event, {ObjectKind::Event});
+  kernel.SetLastError(error);
+  if (!object) return false;
+  object->Set(signalled);
+  return true;
+}
+
 BOOL SimSync::CloseHandle(HANDLE handle) {
   auto lock = kernel_.Lock();
   if (DWORD error = kernel_.Enter("CloseHandle")) return kernel_.Fail(error);

@@ -32,4 +32,9 @@ class SimSync : public SyncApi {
 
 inline constexpr LONG ERROR_POSSIBLE_DEADLOCK = 1131;
 
+// Sets or resets an event the way the start and the completion of an
+// overlapped transfer do: not a call of the program (nothing recorded, no
+// fault). False when the handle is not an open event.
+bool SetEventState(SimKernel& kernel, HANDLE event, bool signalled);
+
 }  // namespace pf::sim

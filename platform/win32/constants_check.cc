@@ -1,10 +1,13 @@
 // Compile-time check that the seam's constants and struct layouts are
 // Windows' own. The values are copied before <windows.h> turns the names
 // into macros, then compared with them.
+#include <cstddef>
+
 #include "platform/codepages.h"
 #include "platform/files.h"
 #include "platform/platform.h"
 #include "platform/registry.h"
+#include "platform/setupapi.h"
 #include "platform/system.h"
 #include "platform/types.h"
 
@@ -33,7 +36,9 @@ TQ_COPY(INFINITE) TQ_COPY(WAIT_OBJECT_0) TQ_COPY(WAIT_ABANDONED) TQ_COPY(WAIT_TI
 TQ_COPY(FILE_FLAG_OVERLAPPED) TQ_COPY(ERROR_GEN_FAILURE) TQ_COPY(ERROR_NOT_SUPPORTED) TQ_COPY(ERROR_OPERATION_ABORTED)
 TQ_COPY(ERROR_IO_INCOMPLETE) TQ_COPY(ERROR_DEVICE_NOT_CONNECTED) TQ_COPY(ERROR_NOT_FOUND) TQ_COPY(FILE_DEVICE_UNKNOWN)
 TQ_COPY(METHOD_BUFFERED) TQ_COPY(FILE_ANY_ACCESS) TQ_COPY(LMEM_FIXED) TQ_COPY(LMEM_ZEROINIT) TQ_COPY(LPTR)
-TQ_COPY(FORMAT_MESSAGE_IGNORE_INSERTS) TQ_COPY(FORMAT_MESSAGE_FROM_SYSTEM)
+TQ_COPY(FORMAT_MESSAGE_IGNORE_INSERTS) TQ_COPY(FORMAT_MESSAGE_FROM_SYSTEM) TQ_COPY(STATUS_PENDING)
+TQ_COPY(DIGCF_DEFAULT) TQ_COPY(DIGCF_PRESENT) TQ_COPY(DIGCF_ALLCLASSES) TQ_COPY(DIGCF_PROFILE)
+TQ_COPY(DIGCF_DEVICEINTERFACE) TQ_COPY(ERROR_INVALID_USER_BUFFER) TQ_COPY(ERROR_INVALID_FLAGS)
 #undef TQ_COPY
 constexpr unsigned kOverlappedSize = sizeof(pf::OVERLAPPED);
 constexpr pf::DWORD kUsbControlCode = pf::CTL_CODE(pf::FILE_DEVICE_UNKNOWN, 2, pf::METHOD_BUFFERED, pf::FILE_ANY_ACCESS);
@@ -44,9 +49,17 @@ constexpr pf::HKEY HKEY_USERS_ = pf::HKEY_USERS;
 constexpr pf::HANDLE INVALID_HANDLE_VALUE_ = pf::INVALID_HANDLE_VALUE;
 constexpr unsigned kOsVersionInfoSize = sizeof(pf::OSVERSIONINFOW);
 constexpr unsigned kSystemTimeSize = sizeof(pf::SYSTEMTIME);
+constexpr unsigned kGuidSize = sizeof(pf::GUID);
+constexpr unsigned kDevInfoDataSize = sizeof(pf::SP_DEVINFO_DATA);
+constexpr unsigned kDevInfoDataDevInst = offsetof(pf::SP_DEVINFO_DATA, DevInst);
+constexpr unsigned kInterfaceDataSize = sizeof(pf::SP_DEVICE_INTERFACE_DATA);
+constexpr unsigned kInterfaceDataFlags = offsetof(pf::SP_DEVICE_INTERFACE_DATA, Flags);
+constexpr unsigned kDetailDataSize = sizeof(pf::SP_DEVICE_INTERFACE_DETAIL_DATA_W);
+constexpr unsigned kDetailDataPath = offsetof(pf::SP_DEVICE_INTERFACE_DETAIL_DATA_W, DevicePath);
 }  // namespace seam
 
 #include <windows.h>
+#include <setupapi.h>
 
 #define TQ_SAME(name) static_assert(static_cast<long long>(seam::k##name) == static_cast<long long>(name), #name);
 TQ_SAME(ERROR_SUCCESS) TQ_SAME(ERROR_INVALID_FUNCTION) TQ_SAME(ERROR_FILE_NOT_FOUND) TQ_SAME(ERROR_PATH_NOT_FOUND)
@@ -72,7 +85,9 @@ TQ_SAME(INFINITE) TQ_SAME(WAIT_OBJECT_0) TQ_SAME(WAIT_ABANDONED) TQ_SAME(WAIT_TI
 TQ_SAME(FILE_FLAG_OVERLAPPED) TQ_SAME(ERROR_GEN_FAILURE) TQ_SAME(ERROR_NOT_SUPPORTED) TQ_SAME(ERROR_OPERATION_ABORTED)
 TQ_SAME(ERROR_IO_INCOMPLETE) TQ_SAME(ERROR_DEVICE_NOT_CONNECTED) TQ_SAME(ERROR_NOT_FOUND) TQ_SAME(FILE_DEVICE_UNKNOWN)
 TQ_SAME(METHOD_BUFFERED) TQ_SAME(FILE_ANY_ACCESS) TQ_SAME(LMEM_FIXED) TQ_SAME(LMEM_ZEROINIT) TQ_SAME(LPTR)
-TQ_SAME(FORMAT_MESSAGE_IGNORE_INSERTS) TQ_SAME(FORMAT_MESSAGE_FROM_SYSTEM)
+TQ_SAME(FORMAT_MESSAGE_IGNORE_INSERTS) TQ_SAME(FORMAT_MESSAGE_FROM_SYSTEM) TQ_SAME(STATUS_PENDING)
+TQ_SAME(DIGCF_DEFAULT) TQ_SAME(DIGCF_PRESENT) TQ_SAME(DIGCF_ALLCLASSES) TQ_SAME(DIGCF_PROFILE)
+TQ_SAME(DIGCF_DEVICEINTERFACE) TQ_SAME(ERROR_INVALID_USER_BUFFER) TQ_SAME(ERROR_INVALID_FLAGS)
 #undef TQ_SAME
 
 static_assert(seam::kOsVersionInfoSize == sizeof(::OSVERSIONINFOW), "OSVERSIONINFOW");
@@ -85,3 +100,17 @@ static_assert(seam::HKEY_CLASSES_ROOT_ == 0x80000000u && seam::HKEY_CURRENT_USER
                   seam::HKEY_LOCAL_MACHINE_ == 0x80000002u && seam::HKEY_USERS_ == 0x80000003u,
               "predefined keys (windows.h defines them through casts, so they are compared by value)");
 static_assert(seam::INVALID_HANDLE_VALUE_ == ~static_cast<std::uintptr_t>(0), "INVALID_HANDLE_VALUE");
+
+// SetupAPI's records as the 32-bit build lays them out; the detail record's
+// size field must say 6, its fixed part.
+static_assert(seam::kGuidSize == sizeof(::GUID) && seam::kGuidSize == 16, "GUID");
+static_assert(seam::kDevInfoDataSize == sizeof(::SP_DEVINFO_DATA) && seam::kDevInfoDataSize == 28, "SP_DEVINFO_DATA");
+static_assert(seam::kDevInfoDataDevInst == offsetof(::SP_DEVINFO_DATA, DevInst), "SP_DEVINFO_DATA.DevInst");
+static_assert(seam::kInterfaceDataSize == sizeof(::SP_DEVICE_INTERFACE_DATA) && seam::kInterfaceDataSize == 28,
+              "SP_DEVICE_INTERFACE_DATA");
+static_assert(seam::kInterfaceDataFlags == offsetof(::SP_DEVICE_INTERFACE_DATA, Flags),
+              "SP_DEVICE_INTERFACE_DATA.Flags");
+static_assert(seam::kDetailDataSize == sizeof(::SP_DEVICE_INTERFACE_DETAIL_DATA_W) && seam::kDetailDataSize == 6,
+              "SP_DEVICE_INTERFACE_DETAIL_DATA_W");
+static_assert(seam::kDetailDataPath == offsetof(::SP_DEVICE_INTERFACE_DETAIL_DATA_W, DevicePath),
+              "SP_DEVICE_INTERFACE_DETAIL_DATA_W.DevicePath");

@@ -3,6 +3,7 @@
 #include "platform/win32/win32_files.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_services.h"
+#include "platform/win32/win32_setupapi.h"
 #include "platform/win32/win32_sync.h"
 #include "platform/win32/win32_system.h"
 
@@ -18,6 +19,7 @@ Platform& DefaultPlatform() {
     real.system = &win32::SystemGroup();
     real.services = &win32::ServicesGroup();
     real.sync = &win32::SyncGroup();
+    real.setupApi = &win32::SetupApiGroup();
     return real;
   }();
   return platform;

@@ -2,6 +2,8 @@
 
 bool IsEnterKey(const fw::MSG& msg) { return msg.message == fw::WM_KEYDOWN && msg.wParam == fw::VK_RETURN; }
 
+bool IsEscapeKey(const fw::MSG& msg) { return msg.message == fw::WM_KEYDOWN && msg.wParam == fw::VK_ESCAPE; }
+
 fw::LOGFONTW HeadingFontDescription() { return fw::MakeFontDescription(L"Arial", 20, fw::FW_BOLD, fw::FF_SWISS); }
 
 bool WizardPage::OnInitDialog() {
@@ -30,4 +32,16 @@ fw::HBRUSH WizardPage::OnCtlColor(fw::HDC dc, fw::HWND control, fw::UINT ctlColo
   }
 }
 
-bool WizardPage::PreTranslateMessage(fw::MSG* msg) { return IsEnterKey(*msg); }
+bool WizardPage::PreTranslateMessage(fw::MSG* msg) {
+  if (IsEnterKey(*msg)) return true;
+  if (IsEscapeKey(*msg)) {
+    // The system's processing would send a page's cancel command to the frame
+    // (pages are DS_CONTROL children) and so close the wizard; the page's own
+    // cancel does nothing.
+    constexpr fw::WORD kCancelId = 2;
+    SendMessage(fw::WM_COMMAND, fw::MAKEWPARAM(kCancelId, fw::BN_CLICKED),
+                static_cast<fw::LPARAM>(GetDlgItem(kCancelId)));
+    return true;
+  }
+  return fw::Windows().IsDialogMessageW(GetSafeHwnd(), msg) != 0;
+}

@@ -34,7 +34,9 @@ class WizardPage : public fw::CDialog {
   // Page look: creates the title font and the white brush.
   bool OnInitDialog() override;
   fw::HBRUSH OnCtlColor(fw::HDC dc, fw::HWND control, fw::UINT ctlColorMessage) override;
-  // Enter never reaches dialog processing inside the wizard.
+  // The page's own dialog processing, after the Enter key, which never
+  // reaches dialog processing inside the wizard. Escape is the page's own
+  // cancel command; everything else gets the system's dialog processing.
   bool PreTranslateMessage(fw::MSG* msg) override;
   // Only the frame's cancel path closes the wizard; a page's own OK and
   // cancel commands do nothing.
@@ -55,3 +57,5 @@ fw::LOGFONTW HeadingFontDescription();
 
 // True for a key-down of the return key.
 bool IsEnterKey(const fw::MSG& msg);
+// True for a key-down of the escape key.
+bool IsEscapeKey(const fw::MSG& msg);

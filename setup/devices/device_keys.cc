@@ -9,6 +9,7 @@
 #include "common/text/case_fold.h"
 #include "common/text/decimal.h"
 #include "platform/platform.h"
+#include "setup/devices/device_text.h"
 
 namespace {
 

@@ -1,9 +1,21 @@
 #include "setup/pages/detect_page.h"
 
 #include "framework/wnd.h"
+#include "platform/platform.h"
 #include "setup/app/texts.h"
 #include "setup/app/wizard_frame.h"
+#include "setup/devices/printer_scan.h"
+#include "setup/driver/driver_identity.h"
 #include "setup/resources/resource.h"
+
+namespace {
+
+constexpr fw::DWORD kPollPauseMs = 500;
+constexpr fw::DWORD kPumpSliceMs = 10;
+constexpr fw::DWORD kUsbWaitMs = 3000;
+constexpr unsigned kDotSteps = 11;  // none to ten pairs of dots, then none again
+
+}  // namespace
 
 DetectPage::DetectPage(SetupContext& context) : WizardPage(IDD_DETECT_PAGE), context_(context) {}
 
@@ -20,13 +32,107 @@ bool DetectPage::OnInitDialog() {
 void DetectPage::OnActivate() {
   // The detection page holds this title as its own text (the same words as 509).
   if (frame) frame->SetTitle(L"安装向导 - 请连接打印机和电脑");
+  RunDetection();
+}
+
+void DetectPage::RunDetection() {
+  // The page and the frame's buttons go first: every step below dispatches
+  // window messages.
+  EnableWindow(false);
+  EnableFrameButtons(false, false, false, false);
+  SelectUsb();
+  SetDetectStatus(L"", true);
+  context_.portKind = L"USB";
+  SetDlgItemText(IDC_DETECT_NAME, L"打印机名称");
+
+  if (WaitForUsbPrinter() && DetectUsbPrinter(context_) == kUsbPrinterFound) {
+    SetDetectStatus(LoadText(IDS_DETECTED), true);
+    SetDlgItemText(IDC_DETECT_NAME, context_.modelName);
+    SelectUsb();
+  } else {
+    ProposeWithoutUsbPrinter();
+  }
+
+  EnableFrameButtons(true, true, true, false);
+  fw::Windows().EnableWindow(GetDlgItem(IDC_DETECT_LPT), IsOfferedHardwareId(context_.lptHardwareId));
+  fw::Windows().EnableWindow(GetDlgItem(IDC_DETECT_USB), IsOfferedHardwareId(context_.usbHardwareId));
+  EnableWindow(true);
+}
+
+bool DetectPage::WaitForUsbPrinter() {
+  const pf::DWORD start = pf::GetTickCount();
+  unsigned dots = 0;
+  for (;;) {
+    if (IsUsbPrinterPresent()) return true;
+    std::wstring status = LoadText(IDS_DETECTING);
+    for (unsigned i = 0; i < dots; ++i) status += L"..";
+    SetDetectStatus(status, dots == 0);
+    fw::PumpWait(kPollPauseMs, kPumpSliceMs);
+    dots = (dots + 1) % kDotSteps;
+    if (pf::GetTickCount() - start >= kUsbWaitMs) return false;
+  }
+}
+
+void DetectPage::ProposeWithoutUsbPrinter() {
+  SelectUsb();
+  std::wstring lptModel;
+  context_.modelName = DetectLptPrinter(context_, &lptModel) == 1 ? lptModel : context_.driverModel;
+  if (!context_.modelOverride.empty()) context_.modelName = context_.modelOverride;
+  SetDetectStatus(LoadText(IDS_NOT_DETECTED), true);
+  fw::Windows().EnableWindow(GetDlgItem(IDC_DETECT_USB), 1);
+  fw::Windows().EnableWindow(GetDlgItem(IDC_DETECT_LPT), 1);
+  ApplyPortChoice();
+}
+
+void DetectPage::SetDetectStatus(const std::wstring& text, bool repaint) {
+  fw::CStatic status;
+  status.Attach(GetDlgItem(IDC_DETECT_STATUS));
+  if (repaint) status.ShowWindow(fw::SW_HIDE);
+  fw::PumpWait(0, kPumpSliceMs);
+  status.SetWindowText(text);
+  if (repaint) status.ShowWindow(fw::SW_SHOW);
+  fw::PumpWait(0, kPumpSliceMs);
+}
+
+void DetectPage::ApplyPortChoice() {
+  SetDlgItemText(IDC_DETECT_NAME, context_.modelName);
+  fw::Windows().SetFocus(GetDlgItem(IDC_DETECT_NAME));
+  context_.portKind = IsUsbSelected() ? L"USB" : L"LPT";
+}
+
+bool DetectPage::OnCommand(fw::WORD id, fw::WORD code, fw::HWND control) {
+  if (code == fw::BN_CLICKED && (id == IDC_DETECT_USB || id == IDC_DETECT_LPT)) {
+    ApplyPortChoice();
+    return true;
+  }
+  return WizardPage::OnCommand(id, code, control);
 }
 
 std::int32_t DetectPage::OnNext() {
-  fw::CButton usb;
-  usb.Attach(GetDlgItem(IDC_DETECT_USB));
-  context_.portKind = usb.GetCheck() ? L"USB" : L"LPT";
+  context_.portKind = IsUsbSelected() ? L"USB" : L"LPT";
   std::wstring name = GetDlgItemText(IDC_DETECT_NAME);
   if (!name.empty()) context_.modelName = name;
   return kNeighbourPage;
+}
+
+void DetectPage::SelectUsb() const {
+  fw::CButton usb, lpt;
+  usb.Attach(GetDlgItem(IDC_DETECT_USB));
+  lpt.Attach(GetDlgItem(IDC_DETECT_LPT));
+  usb.SetCheck(true);
+  lpt.SetCheck(false);
+}
+
+bool DetectPage::IsUsbSelected() const {
+  fw::CButton usb;
+  usb.Attach(GetDlgItem(IDC_DETECT_USB));
+  return usb.GetCheck();
+}
+
+void DetectPage::EnableFrameButtons(bool back, bool next, bool cancel, bool finish) const {
+  if (!frame) return;
+  frame->EnableButton(kBackButton, back);
+  frame->EnableButton(kNextButton, next);
+  frame->EnableButton(kCancelButton, cancel);
+  frame->EnableButton(kFinishButton, finish);
 }

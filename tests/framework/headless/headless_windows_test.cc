@@ -156,6 +156,31 @@ TEST_F(HeadlessWindowsTest, EnterAndEscapeGoToTheDefaultButtonAndCancel) {
   EXPECT_EQ(Commands().size(), 3u);
 }
 
+// As on Windows: a page (a DS_CONTROL child dialog) leaves Enter and Escape
+// to the dialog it sits in; without DS_CONTROL it takes them itself.
+TEST_F(HeadlessWindowsTest, DialogKeysOfAControlChildGoToItsParentDialog) {
+  std::vector<HWND> receivers;
+  static std::vector<HWND>* s_receivers;
+  s_receivers = &receivers;
+  auto noteCommands = [](HWND window, UINT message, WPARAM, LPARAM) -> INT_PTR {
+    if (message == WM_COMMAND) s_receivers->push_back(window);
+    return message == WM_INITDIALOG ? TRUE : FALSE;
+  };
+  HWND wizard = w().CreateDialogParamW(IDD_SETUP_WIZARD, 0, noteCommands, 0);
+  HWND page = w().CreateDialogParamW(IDD_DETECT_PAGE, wizard, noteCommands, 0);
+  ASSERT_TRUE(w().Style(page) & DS_CONTROL);
+  HWND name = w().GetDlgItem(page, IDC_DETECT_NAME);
+  MSG escape{name, WM_KEYDOWN, VK_ESCAPE, 1, 0, {0, 0}};
+  EXPECT_TRUE(w().IsDialogMessageW(page, &escape));
+  MSG enter{name, WM_KEYDOWN, VK_RETURN, 1, 0, {0, 0}};
+  EXPECT_TRUE(w().IsDialogMessageW(page, &enter));
+  EXPECT_EQ(receivers, (std::vector<HWND>{wizard, wizard}));
+
+  w().SetWindowLongW(page, GWL_STYLE, static_cast<LONG>(w().Style(page) & ~DS_CONTROL));
+  EXPECT_TRUE(w().IsDialogMessageW(page, &escape));
+  EXPECT_EQ(receivers.back(), page);
+}
+
 TEST_F(HeadlessWindowsTest, TimersFallDueOnTheSimulatedClockOnly) {
   HWND wizard = w().CreateDialogParamW(IDD_SETUP_WIZARD, 0, Record, 0);
   ASSERT_EQ(w().SetTimer(wizard, 7, 100), 7u);

@@ -101,6 +101,34 @@ TEST_F(Win32WindowsTest, DialogFromTemplateWithItsControls) {
   EXPECT_EQ(g_dialogMessages.back().message, WM_NCDESTROY) << "the framework procedure sees the window go";
 }
 
+std::vector<HWND> g_commandReceivers;
+INT_PTR NoteCommands(HWND window, UINT message, WPARAM, LPARAM) {
+  if (message == WM_COMMAND) g_commandReceivers.push_back(window);
+  return message == WM_INITDIALOG ? 1 : 0;
+}
+
+// The headless backend copies this: a page (a DS_CONTROL child dialog)
+// leaves Enter and Escape to the dialog it sits in; without DS_CONTROL it
+// takes them itself.
+TEST_F(Win32WindowsTest, DialogKeysOfAControlChildGoToItsParentDialog) {
+  g_commandReceivers.clear();
+  HWND outer = w_.CreateDialogParamW(IDD_TEST, 0, &NoteCommands, 0);
+  HWND page = w_.CreateDialogParamW(IDD_TEST_PAGE, outer, &NoteCommands, 0);
+  ASSERT_NE(page, 0u);
+  HWND edit = w_.GetDlgItem(page, IDC_TEST_PAGE_EDIT);
+  MSG escape{edit, WM_KEYDOWN, VK_ESCAPE, 1, 0, {0, 0}};
+  EXPECT_TRUE(w_.IsDialogMessageW(page, &escape));
+  MSG enter{edit, WM_KEYDOWN, VK_RETURN, 1, 0, {0, 0}};
+  EXPECT_TRUE(w_.IsDialogMessageW(page, &enter));
+  EXPECT_EQ(g_commandReceivers, (std::vector<HWND>{outer, outer}));
+
+  w_.SetWindowLongW(page, GWL_STYLE, w_.GetWindowLongW(page, GWL_STYLE) & ~static_cast<LONG>(DS_CONTROL));
+  EXPECT_TRUE(w_.IsDialogMessageW(page, &escape));
+  ASSERT_FALSE(g_commandReceivers.empty());
+  EXPECT_EQ(g_commandReceivers.back(), page);
+  w_.DestroyWindow(outer);
+}
+
 TEST_F(Win32WindowsTest, PostedMessagesArriveInOrderAndReachTheDialogProc) {
   MSG msg{};
   while (w_.PeekMessageW(&msg, PM_REMOVE)) w_.DispatchMessageW(&msg);

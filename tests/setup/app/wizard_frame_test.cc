@@ -190,10 +190,23 @@ TEST_F(WizardFrameTest, EnterDoesNothingAndTheTitleBarCloseIsCancel) {
   EXPECT_TRUE(Logged("458:queryCancel"));
 }
 
-TEST_F(WizardFrameTest, EscapeIsTheFramesCancel) {
+// Escape inside a page is the page's own cancel, which does nothing; on a
+// frame control it is the frame's cancel. Other keys still reach the page.
+TEST_F(WizardFrameTest, EscapeInsideAPageDoesNothingAndOnTheFrameCancels) {
   AddAll();
   Press(IDC_NEXT);
-  Check([&] { windows_.PressKey(windows_.Child(second.GetSafeHwnd(), 1035), fw::VK_ESCAPE); });
+  Check([&] {
+    log.clear();
+    fw::HWND name = windows_.Child(second.GetSafeHwnd(), 1035);
+    windows_.PressKey(name, fw::VK_ESCAPE);
+    windows_.Type(name, L"TQ");
+  });
+  Check([&] {
+    EXPECT_EQ(Active(), &second);
+    EXPECT_TRUE(log.empty());
+    EXPECT_EQ(windows_.Text(windows_.Child(second.GetSafeHwnd(), 1035)), L"TQ");
+    windows_.PressKey(Control(IDC_NEXT), fw::VK_ESCAPE);
+  });
   EXPECT_EQ(wizard.DoModal(), IDC_CANCEL);
   EXPECT_TRUE(Logged("458:queryCancel"));
   EXPECT_TRUE(Logged("466:queryCancel"));

@@ -12,6 +12,9 @@ constexpr DWORD kStepTimeoutMs = 5000;
 // How long the walk watches for a reaction to Enter that must not come.
 constexpr DWORD kEnterWatchMs = 500;
 constexpr DWORD kCancelTimeoutMs = 10000;
+// Detection waits three seconds for a USB printer before it gives up.
+constexpr DWORD kDetectionTimeoutMs = 10000;
+constexpr int kDetectStatus = 1031;
 
 const wchar_t kWelcomeTitle[] = L"安装向导 - 欢迎使用朗明打印机驱动安装程序";
 const wchar_t kConnectTitle[] = L"安装向导 - 请连接打印机和电脑";
@@ -44,6 +47,8 @@ class Walk {
   bool FindFrame();
   bool WaitForPage(const PageInfo& page, const std::wstring& situation);
   bool Click(int id, const std::wstring& name);
+  // Waits for the detection run of the shown detection page to end.
+  bool WaitForDetection();
   void CheckPageCount(int expected, const std::wstring& situation);
   void CheckWelcomeTexts(HWND page, const std::wstring& situation);
   void CheckConnectTexts(HWND page, const std::wstring& situation);
@@ -109,6 +114,24 @@ bool Walk::Click(int id, const std::wstring& name) {
     return false;
   }
   return report_.Check(PostClick(button), L"clicked " + what);
+}
+
+bool Walk::WaitForDetection() {
+  const HWND page = Pages(frame_).shown;
+  const HWND status = page ? ::GetDlgItem(page, kDetectStatus) : nullptr;
+  auto finished = [&] {
+    const std::wstring text = WindowText(status);
+    return text == L"没有检测到打印机！" || text == L"检测到打印机设备：";
+  };
+  const DWORD start = ::GetTickCount();
+  if (WaitUntil(finished, kDetectionTimeoutMs, setup_.handle())) {
+    Sync(frame_);
+    return report_.Check(true, L"detection ended after " + std::to_wstring(::GetTickCount() - start) +
+                                   L" ms with " + Quote(WindowText(status)));
+  }
+  report_.Fail(L"detection still running after " + std::to_wstring(kDetectionTimeoutMs / 1000) +
+               L" s; status line " + Quote(WindowText(status)));
+  return false;
 }
 
 void Walk::CheckPageCount(int expected, const std::wstring& situation) {
@@ -257,6 +280,9 @@ void Walk::Run() {
   // On to the last two pages: their layout as far as it is built.
   if (!Click(kNextId, L"下一步") || !WaitForPage(kConnect, L"second Next")) return;
   if (!Click(kNextId, L"下一步") || !WaitForPage(kDetect, L"third Next")) return;
+  // The run holds the frame's buttons while it waits for a USB printer.
+  CheckButtons(report_, frame_, {false, false, false, false}, L"detection page while detecting", false);
+  if (!WaitForDetection()) return;
   CheckButtons(report_, frame_, {true, true, true, false}, L"detection page", false);
   CheckPlacement(report_, frame_, Pages(frame_).shown, L"detection page");
   Screenshot(kDetect);
