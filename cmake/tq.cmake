@@ -49,7 +49,10 @@ function(tq_windows_program name)
   add_executable(${name} ${ARG_SOURCES} $<TARGET_OBJECTS:tq_cxx_runtime>)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS})
-  target_link_options(${name} PRIVATE -s -flto)
+  # One partition: the programs are small, and GCC 12's partitioned
+  # link-time optimisation of MinGW code stops with an internal error
+  # (binds_to_current_def_p).
+  target_link_options(${name} PRIVATE -s -flto -flto-partition=one)
   if(ARG_GUI)
     target_link_options(${name} PRIVATE -mwindows -municode)
   else()
