@@ -7,10 +7,10 @@
 
 namespace text {
 
-// The digits of value with a leading '-' when it is negative, padded with
-// zeros to at least minDigits digits: Decimal(7, 4) is "0007", as "%04d"
-// prints it; Decimal(-7, 3) is "-007".
-std::string Decimal(long long value, int minDigits = 1);
-std::wstring WideDecimal(long long value, int minDigits = 1);
+// The digits of value with a leading '-' when it is negative, zeros put
+// after the sign until the text is `width` characters long, as "%0*lld"
+// prints it: Decimal(7, 4) is "0007", Decimal(-7, 3) is "-07".
+std::string Decimal(long long value, int width = 1);
+std::wstring WideDecimal(long long value, int width = 1);
 
 }  // namespace text

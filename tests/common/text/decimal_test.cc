@@ -17,9 +17,9 @@ TEST(Decimal, PrintsAsPrintfWithZeroPadding) {
   for (long long value : values) {
     for (int width : {0, 1, 2, 3, 4, 16, 21}) {
       char narrow[64];
-      std::snprintf(narrow, sizeof narrow, "%0*lld", width + (value < 0 ? 1 : 0), value);
+      std::snprintf(narrow, sizeof narrow, "%0*lld", width, value);
       wchar_t wide[64];
-      std::swprintf(wide, 64, L"%0*lld", width + (value < 0 ? 1 : 0), value);
+      std::swprintf(wide, 64, L"%0*lld", width, value);
       EXPECT_EQ(text::Decimal(value, width), narrow) << value << " " << width;
       EXPECT_EQ(text::WideDecimal(value, width), wide) << value << " " << width;
     }
@@ -30,6 +30,7 @@ TEST(Decimal, DefaultIsThePlainNumber) {
   EXPECT_EQ(text::Decimal(0), "0");
   EXPECT_EQ(text::Decimal(-42), "-42");
   EXPECT_EQ(text::WideDecimal(1167), L"1167");
+  EXPECT_EQ(text::Decimal(-7, 3), "-07");
 }
 
 }  // namespace
