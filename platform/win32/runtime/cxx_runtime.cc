@@ -13,9 +13,10 @@
 //   they bring a second, prebuilt string class and every exception class of
 //   the library (about 70 KB).
 // Here termination still ends the process with abort(), and every helper
-// still throws, so the window procedures' catch still stops the exception at
-// the window system's call: only the thrown object is lighter. std::bad_alloc
-// stays std::bad_alloc.
+// fails the way the program's form of cxx_runtime.h says: it still throws
+// where the window procedures' catch stops exceptions (only the thrown object
+// is lighter; std::bad_alloc stays std::bad_alloc), and it ends the process
+// in a program built without exceptions.
 //
 // A program that calls a library part which needs one of the replaced
 // library objects (for example std::system_category beside std::mutex) fails
@@ -23,24 +24,11 @@
 // costs the size above, and wants a look first.
 #include <cstdarg>
 #include <cstdlib>
-#include <exception>
-#include <new>
 
-namespace {
+#include "platform/win32/runtime/cxx_runtime.h"
 
-// What the throwing helpers throw: the text the library passes, no copy.
-class LibraryError : public std::exception {
- public:
-  explicit LibraryError(const char* what) : what_(what ? what : "C++ library error") {}
-  const char* what() const noexcept override { return what_; }
-
- private:
-  const char* what_;
-};
-
-[[noreturn]] void Throw(const char* what) { throw LibraryError(what); }
-
-}  // namespace
+using tq_runtime::AllocationFailure;
+using tq_runtime::LibraryFailure;
 
 namespace __gnu_cxx {
 
@@ -50,16 +38,16 @@ void __verbose_terminate_handler() { std::abort(); }
 
 namespace std {
 
-void __throw_bad_alloc() { throw bad_alloc(); }
-void __throw_bad_array_new_length() { throw bad_array_new_length(); }
-void __throw_bad_exception() { Throw("bad exception"); }
-void __throw_bad_cast() { Throw("bad cast"); }
-void __throw_bad_typeid() { Throw("bad typeid"); }
-void __throw_logic_error(const char* what) { Throw(what); }
-void __throw_domain_error(const char* what) { Throw(what); }
-void __throw_invalid_argument(const char* what) { Throw(what); }
-void __throw_length_error(const char* what) { Throw(what); }
-void __throw_out_of_range(const char* what) { Throw(what); }
+void __throw_bad_alloc() { AllocationFailure(); }
+void __throw_bad_array_new_length() { AllocationFailure(); }
+void __throw_bad_exception() { LibraryFailure("bad exception"); }
+void __throw_bad_cast() { LibraryFailure("bad cast"); }
+void __throw_bad_typeid() { LibraryFailure("bad typeid"); }
+void __throw_logic_error(const char* what) { LibraryFailure(what); }
+void __throw_domain_error(const char* what) { LibraryFailure(what); }
+void __throw_invalid_argument(const char* what) { LibraryFailure(what); }
+void __throw_length_error(const char* what) { LibraryFailure(what); }
+void __throw_out_of_range(const char* what) { LibraryFailure(what); }
 // The library's formats open with "%s", the name of the failing function,
 // which becomes the message; the index and size after it are left out.
 void __throw_out_of_range_fmt(const char* format, ...) {
@@ -70,13 +58,12 @@ void __throw_out_of_range_fmt(const char* format, ...) {
     what = va_arg(arguments, const char*);
     va_end(arguments);
   }
-  Throw(what);
+  LibraryFailure(what);
 }
-void __throw_runtime_error(const char* what) { Throw(what); }
-void __throw_range_error(const char* what) { Throw(what); }
-void __throw_overflow_error(const char* what) { Throw(what); }
-void __throw_underflow_error(const char* what) { Throw(what); }
-void __throw_system_error(int) { Throw("system error"); }
-
+void __throw_runtime_error(const char* what) { LibraryFailure(what); }
+void __throw_range_error(const char* what) { LibraryFailure(what); }
+void __throw_overflow_error(const char* what) { LibraryFailure(what); }
+void __throw_underflow_error(const char* what) { LibraryFailure(what); }
+void __throw_system_error(int) { LibraryFailure("system error"); }
 
 }  // namespace std
