@@ -20,7 +20,11 @@ void AllocationFailure() { std::abort(); }
 
 }  // namespace tq_runtime
 
-void* operator new(std::size_t size) {
+namespace {
+
+// Memory for operator new and new[]. An array new whose size overflows asks
+// for SIZE_MAX on purpose, so that it fails.
+void* Allocate(std::size_t size) {
   for (;;) {
     if (void* memory = std::malloc(size ? size : 1)) return memory;
     std::new_handler handler = std::get_new_handler();
@@ -28,7 +32,11 @@ void* operator new(std::size_t size) {
     handler();
   }
 }
-void* operator new[](std::size_t size) { return ::operator new(size); }
+
+}  // namespace
+
+void* operator new(std::size_t size) { return Allocate(size); }
+void* operator new[](std::size_t size) { return Allocate(size); }
 void operator delete(void* memory) noexcept { std::free(memory); }
 void operator delete[](void* memory) noexcept { std::free(memory); }
 void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
