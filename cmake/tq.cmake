@@ -12,6 +12,7 @@ function(tq_library name)
   endforeach()
   list(FILTER sources EXCLUDE REGEX "/(main|[^/]*_test)\\.cc$")
   add_library(${name} STATIC ${sources})
+  set_property(TARGET ${name} PROPERTY TQ_SOURCES ${sources})
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${ARG_DEPS})
 endfunction()
@@ -39,19 +40,51 @@ function(tq_test name)
   endif()
 endfunction()
 
-# tq_windows_program(NAME SOURCES <file>... [DEPS <target>...] [GUI])
-# A shipped Windows executable; the build check runs on it after linking.
+# tq_sources_of(VAR <tq_library target>...)
+# The source files of the given libraries, for a program that compiles them
+# with flags of its own (tq_windows_program NO_EXCEPTIONS).
+function(tq_sources_of var)
+  set(sources)
+  foreach(library IN LISTS ARGN)
+    get_property(found TARGET ${library} PROPERTY TQ_SOURCES)
+    list(APPEND sources ${found})
+  endforeach()
+  set(${var} ${sources} PARENT_SCOPE)
+endfunction()
+
+# tq_windows_program(NAME SOURCES <file>... [DEPS <target>...] [GUI] [NO_EXCEPTIONS])
+# A shipped Windows executable with the lean C++ runtime error paths
+# (platform/win32/runtime/), optimised as a whole at link time, stripped of
+# symbols and debugging data, and signed (cmake/signing.cmake); the build
+# check runs on the signed image.
+# NO_EXCEPTIONS: for a program that catches no exception, so that any would
+# end it anyway: its own sources are compiled without exception support and
+# without guards on function-local statics (the program must make those on
+# its main thread before it starts another), and it links the aborting form
+# of the runtime error paths.
 function(tq_windows_program name)
-  cmake_parse_arguments(ARG "GUI" "" "SOURCES;DEPS" ${ARGN})
-  add_executable(${name} ${ARG_SOURCES})
+  cmake_parse_arguments(ARG "GUI;NO_EXCEPTIONS" "" "SOURCES;DEPS" ${ARGN})
+  if(ARG_NO_EXCEPTIONS)
+    add_executable(${name} ${ARG_SOURCES} $<TARGET_OBJECTS:tq_cxx_runtime_abort>)
+    target_compile_options(${name} PRIVATE -fno-exceptions -fno-threadsafe-statics)
+  else()
+    add_executable(${name} ${ARG_SOURCES} $<TARGET_OBJECTS:tq_cxx_runtime>)
+  endif()
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS})
+  # One partition: the programs are small, and GCC 12's partitioned
+  # link-time optimisation of MinGW code stops with an internal error
+  # (binds_to_current_def_p).
+  target_link_options(${name} PRIVATE -s -flto -flto-partition=one)
   if(ARG_GUI)
     target_link_options(${name} PRIVATE -mwindows -municode)
   else()
     target_link_options(${name} PRIVATE -mconsole)
   endif()
+  # A new certificate signs again (cmake/signing.cmake).
+  set_property(TARGET ${name} APPEND PROPERTY LINK_DEPENDS ${TQ_SIGN_CERT} ${TQ_SIGN_KEY})
   add_custom_command(TARGET ${name} POST_BUILD
+    COMMAND ${CMAKE_SOURCE_DIR}/cmake/sign.sh ${TQ_SIGN_CERT} ${TQ_SIGN_KEY} $<TARGET_FILE:${name}>
     COMMAND ${TQ_PECHECK} $<TARGET_FILE:${name}>
-    COMMENT "Checking ${name}.exe: 32-bit, ASLR and DEP, system DLLs only")
+    COMMENT "Signing and checking ${name}.exe: 32-bit, ASLR and DEP, system DLLs only")
 endfunction()

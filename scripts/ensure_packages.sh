@@ -3,12 +3,23 @@
 # are missing; quick and silent when everything is there already.
 set -euo pipefail
 
+# `ensure_packages.sh fuzz` adds clang and its libFuzzer runtime, which only
+# make fuzz needs.
 packages=(
   cmake ninja-build g++ make pkg-config
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
   wine wine32:i386 xvfb xauth fonts-wqy-microhei imagemagick python3
+  osslsigncode openssl
 )
+
+if [[ ${1:-} == fuzz ]]; then
+  packages+=(clang)
+  # The runtime of the installed clang's version (Debian 12: 14).
+  if command -v clang >/dev/null; then
+    packages+=("libclang-rt-$(clang -dumpversion | cut -d. -f1)-dev")
+  fi
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -28,3 +39,7 @@ fi
 export DEBIAN_FRONTEND=noninteractive
 apt-get update -qq
 apt-get install -y -qq --no-install-recommends "${missing[@]}" wine64 >/dev/null
+# clang was new: now its runtime's name is known.
+if [[ ${1:-} == fuzz && " ${missing[*]} " == *" clang "* ]]; then
+  exec "$0" fuzz
+fi

@@ -1,9 +1,9 @@
 #include "service/service_host.h"
 
-#include <cstdio>
 #include <mutex>
 #include <string>
 
+#include "common/text/decimal.h"
 #include "platform/platform.h"
 #include "platform/services.h"
 #include "platform/unique_handle.h"
@@ -21,14 +21,21 @@ pf::SERVICE_STATUS_HANDLE g_statusHandle = 0;
 constexpr pf::DWORD kControlsAccepted =
     pf::SERVICE_ACCEPT_STOP | pf::SERVICE_ACCEPT_PAUSE_CONTINUE | pf::SERVICE_ACCEPT_SHUTDOWN;
 
+// The format with its first "%s" replaced by text (when given) and the
+// first "%ld" after it by the number: the only two the log's messages use.
 std::string Format(const char* format, const char* text, long number) {
-  char buffer[1024];
-  if (text) {
-    std::snprintf(buffer, sizeof buffer, format, text, number);
+  std::string out = format;
+  std::string::size_type from = 0;
+  if (text && (from = out.find("%s")) != std::string::npos) {
+    const std::string inserted = text;
+    out.replace(from, 2, inserted);
+    from += inserted.size();
   } else {
-    std::snprintf(buffer, sizeof buffer, format, number);
+    from = 0;
   }
-  return buffer;
+  const std::string::size_type at = out.find("%ld", from);
+  if (at != std::string::npos) out.replace(at, 3, text::Decimal(number));
+  return out;
 }
 
 std::string ErrorMessage(const char* format) { return Format(format, nullptr, static_cast<long>(pf::GetLastError())); }
@@ -113,12 +120,13 @@ void AppendLog(const std::string& message) {
                                      pf::FILE_SHARE_READ | pf::FILE_SHARE_WRITE, pf::OPEN_ALWAYS,
                                      pf::FILE_ATTRIBUTE_NORMAL));
   if (!file) return;
-  char stamp[64];
-  std::snprintf(stamp, sizeof stamp, "%02d/%02d/%04d, %02d:%02d:%02d\n    ", now.wMonth, now.wDay, now.wYear,
-                now.wHour, now.wMinute, now.wSecond);
+  // "%02d/%02d/%04d, %02d:%02d:%02d\n    ": month, day, year, hour, minute, second.
+  const std::string stamp = text::Decimal(now.wMonth, 2) + "/" + text::Decimal(now.wDay, 2) + "/" +
+                            text::Decimal(now.wYear, 4) + ", " + text::Decimal(now.wHour, 2) + ":" +
+                            text::Decimal(now.wMinute, 2) + ":" + text::Decimal(now.wSecond, 2) + "\n    ";
   // Text mode: every line break is written as CR LF.
   std::string entry;
-  for (char c : std::string(stamp) + message) {
+  for (char c : stamp + message) {
     if (c == '\n') entry.push_back('\r');
     entry.push_back(c);
   }

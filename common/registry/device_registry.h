@@ -11,6 +11,9 @@
 
 namespace device_registry {
 
+// Not constexpr (and not defined): calling it makes a constant fail to compile.
+void NameIsNotAscii();
+
 // An ASCII text of N - 1 characters and its NUL, in both character widths.
 template <std::size_t N>
 struct AsciiName {
@@ -20,7 +23,7 @@ struct AsciiName {
   }
   constexpr void Set(std::size_t i, char c) {
     // A name that is not ASCII fails to compile as a constant.
-    if (static_cast<unsigned char>(c) > 0x7F) throw "device registry names are ASCII";
+    if (static_cast<unsigned char>(c) > 0x7F) NameIsNotAscii();
     narrow[i] = c;
     wide[i] = static_cast<wchar_t>(c);
   }

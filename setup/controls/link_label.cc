@@ -1,5 +1,6 @@
 #include "setup/controls/link_label.h"
 
+#include "common/text/decimal.h"
 #include "common/text/utf.h"
 #include "platform/platform.h"
 #include "platform/unique_handle.h"
@@ -277,6 +278,6 @@ std::wstring LinkLabel::ErrorText(fw::INT_PTR code) {
     case 30: return L"The DDE transaction could not\nbe completed because other DDE transactions\nwere being processed.";
     case 31: return L"There is no application associated\nwith the given filename extension.";
     case 32: return L"The specified dynamic-link library was not found.";
-    default: return L"Unknown Error (" + std::to_wstring(code) + L") occurred.";
+    default: return L"Unknown Error (" + text::WideDecimal(code) + L") occurred.";
   }
 }

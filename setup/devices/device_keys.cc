@@ -1,13 +1,13 @@
 #include "setup/devices/device_keys.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <limits>
 #include <vector>
 
 #include "common/registry/device_registry.h"
 #include "common/registry/registry.h"
 #include "common/text/case_fold.h"
+#include "common/text/decimal.h"
 #include "platform/platform.h"
 #include "setup/devices/device_text.h"
 
@@ -55,8 +55,7 @@ std::wstring AddDriverInstance(const SetupContext& context, Port port, const std
       classKey.WriteString(L"EnumPropPages32", L"printui.dll,PrinterPropPageProvider");
     }
   }
-  wchar_t instance[16];
-  std::swprintf(instance, 16, L"%04d", highest + 1);
+  const std::wstring instance = text::WideDecimal(highest + 1, 4);
   if (!classOpen) return instance;
   CRegistry instanceKey(pf::HKEY_LOCAL_MACHINE, kReadWriteAccess);
   if (instanceKey.Open(std::wstring(kClassKey) + L"\\" + instance, true)) {

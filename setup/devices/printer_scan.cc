@@ -1,9 +1,9 @@
 #include "setup/devices/printer_scan.h"
 
 #include <cstdint>
-#include <cstdio>
 
 #include "common/registry/registry.h"
+#include "common/text/decimal.h"
 #include "platform/platform.h"
 #include "common/text/case_fold.h"
 #include "setup/devices/device_text.h"
@@ -39,9 +39,8 @@ std::wstring InterfaceNameOf(std::wstring symbolicName, const std::wstring& inst
 }
 
 std::wstring UsbPortName(pf::DWORD portNumber) {
-  wchar_t name[16];
-  std::swprintf(name, 16, L"USB%03d", static_cast<int>(static_cast<std::int32_t>(portNumber)));
-  return name;
+  // "USB%03d" of the number taken as signed.
+  return L"USB" + text::WideDecimal(static_cast<std::int32_t>(portNumber), 3);
 }
 
 // The maker's printer: its model from the printer itself, unless a query
@@ -104,7 +103,7 @@ int ListUsbPrinterPorts(std::vector<std::wstring>* descriptions, std::vector<std
   std::size_t listed = 0;
   for (pf::DWORD i = 0; i < count; ++i) {
     std::wstring instancePath;
-    enumKey.ReadString(std::to_wstring(i), &instancePath);
+    enumKey.ReadString(text::WideDecimal(i), &instancePath);
     CRegistry parameters(pf::HKEY_LOCAL_MACHINE, pf::KEY_READ);
     if (!parameters.Open(kEnum + instancePath + L"\\Device Parameters", false)) break;
     std::wstring symbolicName;

@@ -1,15 +1,14 @@
 #include "tools/tqinfcheck/inf_check.h"
 
-#include <cstdio>
-
 #include "common/text/utf.h"
 
 namespace {
 
+// "\\u" and the unit's four upper-case hex digits, as "\\u%04X" prints them.
 void AppendEscape(std::uint32_t unit, std::string* out) {
-  char text[8];
-  std::snprintf(text, sizeof(text), "\\u%04X", static_cast<unsigned>(unit & 0xFFFF));
-  out->append(text);
+  static const char kHex[] = "0123456789ABCDEF";
+  out->append("\\u");
+  for (int shift = 12; shift >= 0; shift -= 4) out->push_back(kHex[(unit >> shift) & 0xF]);
 }
 
 bool HasTextAfterId(const std::wstring& id) { return id.find_first_of(L" \t,;") != std::wstring::npos; }

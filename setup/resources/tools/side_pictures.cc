@@ -1,9 +1,10 @@
-// Draws the side pictures of the setup pages as 24-bit BMP files:
+// Draws the side pictures of the setup pages as 8-bit BMP files:
 //   side_pictures <output folder>
 // A blue-to-teal gradient, a stylised printer with paper, a coloured status
 // lamp per page and the product name in dot-matrix letters.
 #include <cstdint>
 #include <cstdio>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -25,20 +26,36 @@ class Picture {
   }
   int width() const { return w_; }
   int height() const { return h_; }
+  // An 8-bit BMP with a palette of exactly the colours used (the drawing
+  // has fewer than 256: flat shapes and a gradient of at most 170 steps), so
+  // the file is a third of the 24-bit one and looks the same. False when the
+  // picture has more than 256 colours or the file cannot be written.
   bool Save(const std::string& path) const {
-    const int row = (w_ * 3 + 3) & ~3;
+    std::vector<Rgb> palette;
+    std::map<uint32_t, uint8_t> index;
+    for (const Rgb& c : px_) {
+      if (index.count(Key(c))) continue;
+      if (palette.size() == 256) return false;
+      index[Key(c)] = static_cast<uint8_t>(palette.size());
+      palette.push_back(c);
+    }
+    const int row = (w_ + 3) & ~3;
+    const uint32_t bits = 54 + 4 * static_cast<uint32_t>(palette.size());
     const uint32_t size = static_cast<uint32_t>(row) * h_;
-    std::vector<uint8_t> out(54 + size, 0);
+    std::vector<uint8_t> out(bits + size, 0);
     auto put32 = [&](size_t at, uint32_t v) { for (int i = 0; i < 4; ++i) out[at + i] = (v >> (8 * i)) & 0xFF; };
     out[0] = 'B'; out[1] = 'M';
-    put32(2, 54 + size); put32(10, 54); put32(14, 40); put32(18, w_); put32(22, h_);
-    out[26] = 1; out[28] = 24; put32(34, size); put32(38, 2835); put32(42, 2835);
+    put32(2, bits + size); put32(10, bits); put32(14, 40); put32(18, w_); put32(22, h_);
+    out[26] = 1; out[28] = 8; put32(34, size); put32(38, 2835); put32(42, 2835);
+    put32(46, static_cast<uint32_t>(palette.size())); put32(50, static_cast<uint32_t>(palette.size()));
+    for (size_t i = 0; i < palette.size(); ++i) {
+      out[54 + 4 * i] = static_cast<uint8_t>(palette[i].b);
+      out[54 + 4 * i + 1] = static_cast<uint8_t>(palette[i].g);
+      out[54 + 4 * i + 2] = static_cast<uint8_t>(palette[i].r);
+    }
     for (int y = 0; y < h_; ++y)
-      for (int x = 0; x < w_; ++x) {
-        const Rgb& c = px_[static_cast<size_t>(y) * w_ + x];
-        uint8_t* p = &out[54 + static_cast<size_t>(h_ - 1 - y) * row + x * 3];
-        p[0] = c.b; p[1] = c.g; p[2] = c.r;
-      }
+      for (int x = 0; x < w_; ++x)
+        out[bits + static_cast<size_t>(h_ - 1 - y) * row + x] = index[Key(px_[static_cast<size_t>(y) * w_ + x])];
     FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) return false;
     bool ok = std::fwrite(out.data(), 1, out.size(), f) == out.size();
@@ -46,6 +63,8 @@ class Picture {
   }
 
  private:
+  static uint32_t Key(const Rgb& c) { return (static_cast<uint32_t>(c.r) << 16) | (c.g << 8) | c.b; }
+
   int w_, h_;
   std::vector<Rgb> px_;
 };

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "common/text/decimal.h"
 #include "platform/platform.h"
 #include "tools/tqinfcheck/inf_check.h"
 
@@ -17,7 +18,7 @@ class FixedInputCodePage : public pf::CodePageApi {
   pf::HKL GetKeyboardLayout(pf::DWORD threadId) override { return real_->GetKeyboardLayout(threadId); }
   int GetLocaleInfoW(pf::LCID locale, pf::LCTYPE type, wchar_t* data, int size) override {
     if (type != pf::LOCALE_IDEFAULTANSICODEPAGE) return real_->GetLocaleInfoW(locale, type, data, size);
-    std::wstring text = std::to_wstring(codePage_);
+    std::wstring text = text::WideDecimal(codePage_);
     if (size < static_cast<int>(text.size()) + 1) return 0;
     for (std::size_t i = 0; i <= text.size(); ++i) data[i] = i < text.size() ? text[i] : L'\0';
     return static_cast<int>(text.size()) + 1;
@@ -45,7 +46,7 @@ int wmain(int argc, wchar_t** argv) {
   std::int32_t codePage = -1;
   std::string error;
   if (!ParseInfCheckArgs(args, &path, &codePage, &error)) {
-    std::fprintf(stderr, "tqinfcheck: %s\n", error.c_str());
+    std::fputs(("tqinfcheck: " + error + "\n").c_str(), stderr);
     return 2;
   }
   FixedInputCodePage fixed(pf::Current().codePages, codePage);
@@ -54,9 +55,9 @@ int wmain(int argc, wchar_t** argv) {
   pf::ScopedPlatform scope(platform);
   std::string json;
   if (!CheckInf(path, path, &json)) {
-    std::fprintf(stderr, "tqinfcheck: cannot open the INF file\n");
+    std::fputs("tqinfcheck: cannot open the INF file\n", stderr);
     return 2;
   }
-  std::printf("%s\n", json.c_str());
+  std::fputs((json + "\n").c_str(), stdout);
   return 0;
 }

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# The shipped folder holds exactly what a maker ships: the two programs, the
+# INF and the driver file it names, with the INF's bytes (CRLF) unchanged,
+# and no repository or build files.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+DIST_DIR=$work/TQPrinterSetup "$root/scripts/make_dist.sh" >/dev/null
+actual=$(cd "$work/TQPrinterSetup" && ls -A | sort | tr '\n' ' ')
+expected=$(printf '%s\n' TQ5800.GPD TQPRINTER.INF setup.exe tqinfcheck.exe | sort | tr '\n' ' ')
+status=0
+if [[ $actual != "$expected" ]]; then
+  echo "FAIL: the shipped folder holds: $actual; expected: $expected" >&2
+  status=1
+fi
+for file in TQPRINTER.INF TQ5800.GPD; do
+  cmp -s "$root/package/$file" "$work/TQPrinterSetup/$file" || { echo "FAIL: $file differs from package/$file" >&2; status=1; }
+done
+grep -q $'\r$' "$work/TQPrinterSetup/TQPRINTER.INF" || { echo "FAIL: TQPRINTER.INF lost its CRLF line ends" >&2; status=1; }
+[[ $status == 0 ]] && echo "ok: $actual"
+exit $status
