@@ -155,6 +155,18 @@ TEST_F(SimServiceManagerTest, UnquotedPathWithSpacesStartsAShorterProgram) {
   services_.CloseServiceHandle(quoted);
 }
 
+TEST_F(SimServiceManagerTest, UnquotedPathIsTriedAtEverySpaceShortestFirst) {
+  services_.RegisterProgram(L"C:\\Program Files\\Common.exe", [](int, char**) { return 0; });
+  SC_HANDLE unquoted = Create(L"Unquoted", L"C:\\Program Files\\Common Files\\Services\\Spoolmate.exe");
+  EXPECT_FALSE(services_.StartServiceW(unquoted, 0, nullptr));
+  services_.RegisterProgram(L"C:\\Program.exe", [](int, char**) { return 0; });
+  EXPECT_FALSE(services_.StartServiceW(unquoted, 0, nullptr));
+  services_.WaitForProcesses();
+  EXPECT_EQ(services_.StartedPrograms(),
+            (std::vector<std::wstring>{L"C:\\Program Files\\Common.exe", L"C:\\Program.exe"}));
+  services_.CloseServiceHandle(unquoted);
+}
+
 TEST_F(SimServiceManagerTest, DispatcherOutsideAServiceProcessFails) {
   const SERVICE_TABLE_ENTRYA table[] = {{"Table Name", FakeProgram::Entry}, {nullptr, nullptr}};
   EXPECT_FALSE(services_.StartServiceCtrlDispatcherA(table));
@@ -212,18 +224,18 @@ TEST_F(SimServiceManagerTest, CallsFailThroughTheKernelWithTheirError) {
 // virtual clock's, which moves while the program sleeps.
 TEST_F(SimServiceManagerTest, StartTimesOutOnTheVirtualClock) {
   DWORD lateResult = 0, lateError = 0;
-  services_.RegisterProgram(L"C:\Late.exe", [&](int argc, char** argv) {
+  services_.RegisterProgram(L"C:\\Late.exe", [&](int argc, char** argv) {
     system_.Sleep(30000);
     lateResult = static_cast<DWORD>(FakeProgram::Main(argc, argv));
     lateError = system_.GetLastError();
     return 0;
   });
-  services_.RegisterProgram(L"C:\Slow.exe", [&](int argc, char** argv) {
+  services_.RegisterProgram(L"C:\\Slow.exe", [&](int argc, char** argv) {
     system_.Sleep(29999);
     return FakeProgram::Main(argc, argv);
   });
-  SC_HANDLE late = Create(L"Late", L"C:\Late.exe");
-  SC_HANDLE slow = Create(L"Slow", L"C:\Slow.exe");
+  SC_HANDLE late = Create(L"Late", L"C:\\Late.exe");
+  SC_HANDLE slow = Create(L"Slow", L"C:\\Slow.exe");
   const std::uint64_t start = kernel_.Now();
   EXPECT_FALSE(services_.StartServiceW(late, 0, nullptr));
   EXPECT_EQ(system_.GetLastError(), static_cast<DWORD>(ERROR_SERVICE_REQUEST_TIMEOUT));
