@@ -34,8 +34,9 @@ class DeploymentTest : public InstallTest {
     EXPECT_TRUE(Boxes().empty());
   }
   // The device instance bound to driver instance 0000 by Spoolmate, which
-  // consumed the staged values, ran from the extracted program and is gone.
-  void ExpectBound(const std::wstring& instance, const std::wstring& description) {
+  // consumed the staged values, ran from the extracted program, logged
+  // beside it and is gone.
+  void ExpectBound(const std::wstring& instance, const std::wstring& description, const std::string& logged) {
     EXPECT_EQ(String(instance, L"DeviceDesc"), description);
     pf::DWORD flags = 1;
     EXPECT_TRUE(reg().GetDword(pf::HKEY_LOCAL_MACHINE, instance, L"ConfigFlags", &flags));
@@ -50,6 +51,9 @@ class DeploymentTest : public InstallTest {
     EXPECT_TRUE(ServiceFile() == PayloadBytes());
     EXPECT_EQ(pc_->services().StartedPrograms(), std::vector<std::wstring>{kServiceExe});
     EXPECT_TRUE(pc_->services().ServiceNames().empty());
+    std::string log;
+    EXPECT_TRUE(pc_->files().ReadFileBytes(kServiceFolder + L"\\Spoolmate.log", &log));
+    EXPECT_NE(log.find(logged), std::string::npos) << log;
   }
 };
 
@@ -59,7 +63,8 @@ TEST_F(DeploymentTest, TheMakersUsbPrinterIsInstalledAndItsDeviceKeyBound) {
   Then([&] {
     EXPECT_EQ(context_.modelName, L"TQ-5800");  // as the printer reported it
     ExpectInstalled(L"TQ-5800", L"USB001");
-    ExpectBound(Instance(kUsbDevice), L"TAVIRPrinter");
+    ExpectBound(Instance(kUsbDevice), L"TAVIRPrinter",
+                "write to path = SYSTEM\\CurrentControlSet\\Enum\\USBPRINT\\TAVIRPRINTERTQ-5800TQMM");
   });
   FinishAndRun();
   ExpectNothingHeld();
@@ -70,7 +75,7 @@ TEST_F(DeploymentTest, TheMakersParallelPrinterIsInstalledAndItsDeviceKeyBound) 
   Install(true);
   Then([&] {
     ExpectInstalled(context_.modelName, L"LPT1:");
-    ExpectBound(Instance(kLptDevice), L"<none>");  // the parallel search writes no description
+    ExpectBound(Instance(kLptDevice), L"<none>", "dwUpdateMode > 0");  // the parallel search writes no description
   });
   FinishAndRun();
   ExpectNothingHeld();
@@ -103,7 +108,7 @@ TEST_F(DeploymentTest, ARegistrationLeftFromAnEarlierRunIsStartedStoppedAndDelet
                                    pf::SERVICE_AUTO_START, pf::SERVICE_ERROR_NORMAL, false});
   ConnectLptPrinter();
   Install(true);
-  Then([&] { ExpectBound(Instance(kLptDevice), L"<none>"); });
+  Then([&] { ExpectBound(Instance(kLptDevice), L"<none>", "dwUpdateMode > 0"); });
   FinishAndRun();
   ExpectNothingHeld();
 }

@@ -61,30 +61,48 @@ TEST_F(InstallTest, EachFailureIsToldOnceAndLeavesBackOnToTryAgain) {
     std::function<void()> arrange;
     std::int32_t result;
     std::wstring message;
-    bool listsRead;
+    bool listsRead, printUiRan;
   };
+  auto windowsVersion = [&](pf::DWORD major, pf::DWORD minor, pf::DWORD platform) {
+    pc_->system().SetVersion(major, minor, 0, platform);
+    ProbePlatform();
+  };
+  auto pickLpt = [&] { ASSERT_TRUE(windows_.Click(windows_.Child(detect_.GetSafeHwnd(), IDC_DETECT_LPT))); };
+  const std::wstring tooOld = L"系统版本过低，请在Win2000及以上的系统上安装";
   const std::vector<Case> cases = {
-      {"USB printer gone", [] {}, 3, L"没有检测到USB打印机设备。请返回上一步重新连接USB线缆并打开电源。", false},
-      {"Windows NT 4", [&] { pc_->system().SetVersion(4, 0, 1381, pf::VER_PLATFORM_WIN32_NT); ProbePlatform(); },
-       100, L"系统版本过低，请在Win2000及以上的系统上安装", false},
-      {"Windows Me", [&] { pc_->system().SetVersion(4, 90, 3000, pf::VER_PLATFORM_WIN32_WINDOWS); ProbePlatform(); }, 100,
-       L"系统版本过低，请在Win2000及以上的系统上安装", false},
+      {"USB printer gone", [] {}, 3, L"没有检测到USB打印机设备。请返回上一步重新连接USB线缆并打开电源。", false, false},
+      {"Windows NT 4", [&] { windowsVersion(4, 0, pf::VER_PLATFORM_WIN32_NT); }, 100, tooOld, false, false},
+      {"Windows Me", [&] { windowsVersion(4, 90, pf::VER_PLATFORM_WIN32_WINDOWS); }, 100, tooOld, false, false},
       {"no printer added",
        [&] {
-         pc_->system().SetVersion(6, 1, 7601, pf::VER_PLATFORM_WIN32_NT);
-         ProbePlatform();
+         windowsVersion(6, 1, pf::VER_PLATFORM_WIN32_NT);
          ui_.AddsNothing();
-         ASSERT_TRUE(windows_.Click(windows_.Child(detect_.GetSafeHwnd(), IDC_DETECT_LPT)));
+         pickLpt();
        },
-       30, L"未知的安装错误", true},
+       30, L"未知的安装错误", true, true},
+      {"print UI not started",
+       [&] {
+         ui_.AddsThePrinter();
+         pc_->kernel().FailCall("ShellExecuteExW", pf::ERROR_FILE_NOT_FOUND, 0);
+         pickLpt();
+       },
+       30, L"未知的安装错误", true, false},
+      {"no system folder",
+       [&] {
+         pc_->kernel().FailCall("GetSystemDirectoryW", pf::ERROR_ACCESS_DENIED, 0);
+         pickLpt();
+       },
+       30, L"未知的安装错误", true, false},
   };
-  std::size_t boxes = 0;
+  std::size_t boxes = 0, runs = 0;
   Press(IDC_NEXT);
   for (const Case& c : cases) {
     Then([&] {
+      pc_->kernel().ClearFaults();
       c.arrange();
       pc_->kernel().ClearCalls();
       boxes = Boxes().size();
+      runs = ui_.runs().size();
     });
     Press(IDC_NEXT);
     Then([&] {
@@ -94,12 +112,13 @@ TEST_F(InstallTest, EachFailureIsToldOnceAndLeavesBackOnToTryAgain) {
       EXPECT_EQ(Boxes().back(), c.message);
       EXPECT_EQ(pc_->system().messageBoxes().back().type, pf::MB_OK | pf::MB_ICONERROR);
       EXPECT_EQ(Count(pc_->kernel().Calls(), "EnumPrintersW"), c.listsRead ? 4 : 0);
-      EXPECT_EQ(ui_.runs().size(), c.listsRead ? 1u : 0u);
+      EXPECT_EQ(ui_.runs().size() - runs, c.printUiRan ? 1u : 0u);
       EXPECT_EQ(Text(IDC_INSTALL_STATUS), kFailure);
       EXPECT_EQ(TopTitle(), L"安装向导 - 安装完成");
       EXPECT_EQ(Progress(), 100);
       EXPECT_EQ(Buttons(), "EDDE");
-      // Nothing of a success: no default printer, no broadcast, no service.
+      // Nothing of a success: no printer, no default printer, no broadcast, no service.
+      EXPECT_TRUE(pc_->spooler().PrinterNames().empty());
       EXPECT_EQ(DefaultPrinter(), L"<none>");
       EXPECT_TRUE(pc_->spooler().broadcasts().empty());
       EXPECT_TRUE(pc_->services().StartedPrograms().empty());
