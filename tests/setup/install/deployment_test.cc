@@ -26,6 +26,9 @@ class DeploymentTest : public InstallTest {
     EXPECT_EQ(Text(IDC_INSTALL_STATUS), L"安装成功，请点击“完成”退出");
     EXPECT_EQ(TopTitle(), L"安装向导 - 安装完成");
     EXPECT_EQ(Progress(), 100);
+    EXPECT_EQ(windows_.ProgressMin(Item(IDC_INSTALL_PROGRESS)), 1);
+    EXPECT_EQ(windows_.ProgressMax(Item(IDC_INSTALL_PROGRESS)), 100);
+    EXPECT_EQ(windows_.ProgressStep(Item(IDC_INSTALL_PROGRESS)), 1);
     EXPECT_EQ(Buttons(), "DDDE");
     ASSERT_TRUE(pc_->spooler().Printer(name));
     EXPECT_EQ(pc_->spooler().Printer(name)->port, port);

@@ -50,6 +50,17 @@ TEST_F(InstallTest, TheHiddenButtonsPrintATestPageUnderItsDialogAndSetLandscapeA
   Then([&] {
     EXPECT_EQ(windows_.FindWindowByTitle(L"TQ-5800"), 0u);
     EXPECT_EQ(ui_.testPages().size(), 1u);
+    // A printer without default settings has nothing to change: no message either.
+    pf::sim::SimPrinter printer = *pc_->spooler().Printer(L"TQ-5800");
+    printer.hasDevMode = false;
+    pc_->spooler().RemovePrinter(L"TQ-5800");
+    pc_->spooler().AddPrinter(printer);
+    ClickHidden(IDC_INSTALL_SETTINGS);
+  });
+  Then([&] {
+    pf::DEVMODEW mode{};
+    EXPECT_FALSE(pc_->spooler().GetDevMode(L"TQ-5800", &mode));
+    EXPECT_TRUE(Boxes().empty());
   });
   FinishAndRun();
 }
