@@ -141,6 +141,12 @@ class SimKernel {
   // another. A service process marks each of its threads as it starts them.
   Account CallerAccount() const;
   void SetCallerAccount(Account account);
+  // The image path of the program the calling thread runs for; empty for
+  // the PC's own program (the system group's module path). A program the PC
+  // starts gives each of its threads its image, so that GetModuleFileName
+  // answers as in that process.
+  const std::wstring& CallerImage() const;
+  void SetCallerImage(const std::wstring& imagePath);
 
   // The calling thread's last error.
   DWORD LastError() const;

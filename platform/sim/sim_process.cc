@@ -311,8 +311,14 @@ std::shared_ptr<SimProcess::Process> SimProcess::Run(const std::wstring& imagePa
   const SimProgram program = *kernel_.FindProgram(imagePath);  // a copy: the table may grow meanwhile
   auto process = std::make_shared<Process>();
   processes_.push_back(process);
-  kernel_.ScheduleIn(0, [process, program, start = SimProcessStart{imagePath, commandLine}] {
-    process->End(program(start));
+  SimKernel& kernel = kernel_;
+  kernel_.ScheduleIn(0, [&kernel, process, program, start = SimProcessStart{imagePath, commandLine}] {
+    // The program runs on the thread that moved the clock, as its own process.
+    const std::wstring caller = kernel.CallerImage();
+    kernel.SetCallerImage(start.imagePath);
+    const DWORD exitCode = program(start);
+    kernel.SetCallerImage(caller);
+    process->End(exitCode);
   });
   return process;
 }
@@ -325,7 +331,7 @@ std::wstring SimProcess::Locate(const std::wstring& name, DWORD* error) {
   } else if (name.find_first_of(L"\\/") != std::wstring::npos) {
     candidates.push_back(Join(CurrentDirectory(), name));
   } else {
-    for (const std::wstring& folder : {FolderOf(system_.modulePath()), CurrentDirectory(), folders_.systemDirectory(),
+    for (const std::wstring& folder : {FolderOf(system_.ModulePath()), CurrentDirectory(), folders_.systemDirectory(),
                                        folders_.windowsDirectory()}) {
       candidates.push_back(Join(folder, name));
     }

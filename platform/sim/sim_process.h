@@ -21,7 +21,8 @@
 // A started program does not run inside the call: its run is an event on the
 // virtual clock at the current time, so the call returns first and the
 // program runs when the clock moves (a wait on its process handle moves it).
-// A program takes virtual time by sleeping. The process handle is a kernel
+// A program takes virtual time by sleeping, and sees its own image as its
+// module (GetModuleFileName) while it runs. The process handle is a kernel
 // object of ObjectKind::Process, signalled when the program has ended;
 // GetExitCodeProcess gives STILL_ACTIVE until then.
 //

@@ -6,7 +6,7 @@
 // starts the service entry on another thread and then delivers controls to
 // the registered handler on the dispatcher's thread until the service reports
 // SERVICE_STOPPED. Every thread of a service process runs as the local system
-// account.
+// account and sees the program's image as its module (GetModuleFileName).
 //
 // Manager and service handles are handles of the kernel's table
 // (ServiceManager, Service); CloseServiceHandle closes those and nothing

@@ -68,7 +68,7 @@ DWORD SimSystem::GetModuleFileNameW(HMODULE module, wchar_t* buffer, DWORD size)
     SetLastError(kErrorModNotFound);
     return 0;
   }
-  return CopyTruncated(modulePath_, buffer, size, this);
+  return CopyTruncated(ModulePath(), buffer, size, this);
 }
 
 DWORD SimSystem::GetModuleFileNameA(HMODULE module, char* buffer, DWORD size) {
@@ -76,7 +76,11 @@ DWORD SimSystem::GetModuleFileNameA(HMODULE module, char* buffer, DWORD size) {
     SetLastError(kErrorModNotFound);
     return 0;
   }
-  return CopyTruncated(kernel_.ToAnsi(modulePath_), buffer, size, this);
+  return CopyTruncated(kernel_.ToAnsi(ModulePath()), buffer, size, this);
+}
+
+const std::wstring& SimSystem::ModulePath() const {
+  return kernel_.CallerImage().empty() ? modulePath_ : kernel_.CallerImage();
 }
 
 void SimSystem::SetVersion(DWORD major, DWORD minor, DWORD build, DWORD platformId) {

@@ -45,6 +45,9 @@ class SimSystem : public SystemApi {
   // Test API.
   void SetModulePath(std::wstring path) { modulePath_ = std::move(path); }
   const std::wstring& modulePath() const { return modulePath_; }
+  // The calling thread's program as GetModuleFileName gives it: the image of
+  // a program the PC started, or modulePath().
+  const std::wstring& ModulePath() const;
   void SetVersion(DWORD major, DWORD minor, DWORD build, DWORD platformId);
   void SetGetVersionFails(bool fails) { versionFails_ = fails; }
   // The kernel's clock, for tests that only hold the system group.

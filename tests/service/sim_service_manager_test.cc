@@ -26,6 +26,8 @@ struct FakeProgram {
   static SERVICE_STATUS status;
   static std::vector<DWORD> controls;
   static std::string entryName;
+  static SimSystem* system;
+  static std::string entryModule;  // GetModuleFileNameA on the service thread
 
   static void Handler(DWORD control) {
     controls.push_back(control);
@@ -35,6 +37,8 @@ struct FakeProgram {
   }
   static void Entry(DWORD argc, char** argv) {
     entryName = argc > 0 ? argv[0] : "";
+    char path[MAX_PATH] = {};
+    entryModule.assign(path, system->GetModuleFileNameA(0, path, MAX_PATH));
     handle = manager->RegisterServiceCtrlHandlerA("Table Name", Handler);
     status = {SERVICE_WIN32_OWN_PROCESS, SERVICE_RUNNING,
               SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_PAUSE_CONTINUE | SERVICE_ACCEPT_SHUTDOWN, 0, 0, 0, 0};
@@ -50,11 +54,14 @@ SERVICE_STATUS_HANDLE FakeProgram::handle = 0;
 SERVICE_STATUS FakeProgram::status{};
 std::vector<DWORD> FakeProgram::controls;
 std::string FakeProgram::entryName;
+SimSystem* FakeProgram::system = nullptr;
+std::string FakeProgram::entryModule;
 
 class SimServiceManagerTest : public ::testing::Test {
  protected:
   SimServiceManagerTest() : services_(kernel_) {
     FakeProgram::manager = &services_;
+    FakeProgram::system = &system_;
     FakeProgram::controls.clear();
     services_.RegisterProgram(L"C:\\Program Files\\Common Files\\Services\\Spoolmate.exe", FakeProgram::Main);
     manager_ = services_.OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
@@ -102,6 +109,7 @@ TEST_F(SimServiceManagerTest, RunsTheFirstTableEntryAndDeliversControls) {
   SC_HANDLE service = Create(L"Printer Helper", kQuoted);
   ASSERT_TRUE(services_.StartServiceW(service, 0, nullptr));
   EXPECT_EQ(FakeProgram::entryName, "Printer Helper");  // the registration's name, not the table's
+  EXPECT_EQ(FakeProgram::entryModule, "C:\\Program Files\\Common Files\\Services\\Spoolmate.exe");
   SERVICE_STATUS status{};
   ASSERT_TRUE(services_.QueryServiceStatus(service, &status));
   EXPECT_EQ(status.dwCurrentState, SERVICE_RUNNING);
@@ -153,6 +161,18 @@ TEST_F(SimServiceManagerTest, UnquotedPathWithSpacesStartsAShorterProgram) {
   EXPECT_EQ(services_.StartedPrograms().back(), L"C:\\Program Files\\Common Files\\Services\\Spoolmate.exe");
   services_.CloseServiceHandle(unquoted);
   services_.CloseServiceHandle(quoted);
+}
+
+TEST_F(SimServiceManagerTest, UnquotedPathIsTriedAtEverySpaceShortestFirst) {
+  services_.RegisterProgram(L"C:\\Program Files\\Common.exe", [](int, char**) { return 0; });
+  SC_HANDLE unquoted = Create(L"Unquoted", L"C:\\Program Files\\Common Files\\Services\\Spoolmate.exe");
+  EXPECT_FALSE(services_.StartServiceW(unquoted, 0, nullptr));
+  services_.RegisterProgram(L"C:\\Program.exe", [](int, char**) { return 0; });
+  EXPECT_FALSE(services_.StartServiceW(unquoted, 0, nullptr));
+  services_.WaitForProcesses();
+  EXPECT_EQ(services_.StartedPrograms(),
+            (std::vector<std::wstring>{L"C:\\Program Files\\Common.exe", L"C:\\Program.exe"}));
+  services_.CloseServiceHandle(unquoted);
 }
 
 TEST_F(SimServiceManagerTest, DispatcherOutsideAServiceProcessFails) {
@@ -212,18 +232,18 @@ TEST_F(SimServiceManagerTest, CallsFailThroughTheKernelWithTheirError) {
 // virtual clock's, which moves while the program sleeps.
 TEST_F(SimServiceManagerTest, StartTimesOutOnTheVirtualClock) {
   DWORD lateResult = 0, lateError = 0;
-  services_.RegisterProgram(L"C:\Late.exe", [&](int argc, char** argv) {
+  services_.RegisterProgram(L"C:\\Late.exe", [&](int argc, char** argv) {
     system_.Sleep(30000);
     lateResult = static_cast<DWORD>(FakeProgram::Main(argc, argv));
     lateError = system_.GetLastError();
     return 0;
   });
-  services_.RegisterProgram(L"C:\Slow.exe", [&](int argc, char** argv) {
+  services_.RegisterProgram(L"C:\\Slow.exe", [&](int argc, char** argv) {
     system_.Sleep(29999);
     return FakeProgram::Main(argc, argv);
   });
-  SC_HANDLE late = Create(L"Late", L"C:\Late.exe");
-  SC_HANDLE slow = Create(L"Slow", L"C:\Slow.exe");
+  SC_HANDLE late = Create(L"Late", L"C:\\Late.exe");
+  SC_HANDLE slow = Create(L"Slow", L"C:\\Slow.exe");
   const std::uint64_t start = kernel_.Now();
   EXPECT_FALSE(services_.StartServiceW(late, 0, nullptr));
   EXPECT_EQ(system_.GetLastError(), static_cast<DWORD>(ERROR_SERVICE_REQUEST_TIMEOUT));

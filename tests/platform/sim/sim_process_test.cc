@@ -65,6 +65,19 @@ TEST_F(SimProcessTest, ABareNameIsSoughtBesideTheProgramFirstThenCurrentSystemAn
   EXPECT_EQ(RunToEnd(L"..\\WINDOWS\\tool.exe"), L"C:\\WINDOWS\\tool.exe | C:\\WINDOWS\\tool.exe");
 }
 
+TEST_F(SimProcessTest, AStartedProgramSeesItsOwnImageAsItsModuleAndTheStarterKeepsItsOwn) {
+  std::wstring seen;
+  pc_->kernel().RegisterProgram(L"C:\\Tools\\probe.exe", [&](const SimProcessStart&) {
+    wchar_t path[MAX_PATH] = {};
+    seen.assign(path, GetModuleFileNameW(0, path, MAX_PATH));
+    return DWORD{0};
+  });
+  RunToEnd(L"C:\\Tools\\probe.exe");
+  EXPECT_EQ(seen, L"C:\\Tools\\probe.exe");
+  wchar_t own[MAX_PATH] = {};
+  EXPECT_EQ(std::wstring(own, GetModuleFileNameW(0, own, MAX_PATH)), L"C:\\TQPrinterSetup\\setup.exe");
+}
+
 TEST_F(SimProcessTest, TheProgramRunsOnTheClockAfterTheCallAndSignalsItsHandleWhenItEnds) {
   pc_->kernel().RegisterProgram(L"C:\\Program Files\\TQ\\slow.exe", [this](const SimProcessStart& start) {
     ran_.push_back(start.commandLine);

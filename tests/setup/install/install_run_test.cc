@@ -1,0 +1,246 @@
+// The installation run of the install page, whole wizards on the simulated
+// PC: how long a run takes and in which steps, what each failure shows and
+// leaves, how the printer is named and found among the others, and what a
+// failed listing does.
+#include <gtest/gtest.h>
+
+#include "tests/setup/install/install_env.h"
+
+namespace install_test {
+namespace {
+
+const std::wstring kSuccess = L"安装成功，请点击“完成”退出";
+const std::wstring kFailure = L"安装失败，请点击“上一步”返回或点击“完成”退出";
+
+int Count(const std::vector<std::string>& calls, const std::string& name) {
+  return static_cast<int>(std::count(calls.begin(), calls.end(), name));
+}
+
+TEST_F(InstallTest, ARunTakesFourPacedStatusLinesTheFillAndTwoSecondsOfServiceBeyondThePrintUi) {
+  ui_.Takes(1500);
+  std::string buttonsMidRun;
+  pf::sim::SimServiceRegistration midService;
+  Press(IDC_NEXT);
+  Then([&] {
+    ASSERT_TRUE(windows_.Click(windows_.Child(detect_.GetSafeHwnd(), IDC_DETECT_LPT)));
+    pc_->kernel().ScheduleIn(100, [&] { buttonsMidRun = Buttons(); });
+    // In the first of the two seconds between the service's start and its stop.
+    pc_->kernel().ScheduleIn(3720 + 500, [&] { pc_->services().GetRegistration(L"Printer Helper", &midService); });
+  });
+  Press(IDC_NEXT);
+  Then([&] {
+    // 3 lines of 12 steps of 25 ms; the print UI; the 4th line; the fill from
+    // 49 to 100 at 20 ms a step; the service's two seconds.
+    EXPECT_EQ(Statuses(), (std::vector<std::wstring>{L"", L"正在获取系统信息...", L"正在复制文件...",
+                                                      L"正在添加打印机驱动...", L"正在添加打印机...", kSuccess}));
+    std::vector<std::uint64_t> times;
+    for (const StatusChange& change : statuses_) times.push_back(change.time - start_);
+    EXPECT_EQ(times, (std::vector<std::uint64_t>{0, 0, 300, 600, 2400, 5720}));
+    ASSERT_EQ(ui_.runs().size(), 1u);
+    EXPECT_EQ(ui_.runs()[0].started - start_, 900u);
+    EXPECT_EQ(ui_.runs()[0].ended - start_, 2400u);
+    ASSERT_EQ(pc_->spooler().broadcasts().size(), 1u);
+    EXPECT_EQ(pc_->spooler().broadcasts()[0].time - start_, 3720u);
+    EXPECT_EQ(pc_->spooler().broadcasts()[0].message, pf::WM_SETTINGCHANGE);
+    EXPECT_EQ(pf::GetTickCount() - start_, 1500u + 4220u);
+    EXPECT_EQ(buttonsMidRun, "DDDD");
+    // The service as it was registered while it ran.
+    EXPECT_EQ(midService.name, L"Printer Helper");
+    EXPECT_EQ(midService.displayName, L"Printer Helper");
+    EXPECT_EQ(midService.binaryPath, L"\"" + kServiceExe + L"\"");
+    EXPECT_EQ(midService.serviceType, 0x110u);
+    EXPECT_EQ(midService.startType, pf::SERVICE_AUTO_START);
+    EXPECT_EQ(midService.errorControl, pf::SERVICE_ERROR_NORMAL);
+  });
+  FinishAndRun();
+}
+
+TEST_F(InstallTest, EachFailureIsToldOnceAndLeavesBackOnToTryAgain) {
+  struct Case {
+    const char* what;
+    std::function<void()> arrange;
+    std::int32_t result;
+    std::wstring message;
+    bool listsRead, printUiRan;
+  };
+  auto windowsVersion = [&](pf::DWORD major, pf::DWORD minor, pf::DWORD platform) {
+    pc_->system().SetVersion(major, minor, 0, platform);
+    ProbePlatform();
+  };
+  auto pickLpt = [&] { ASSERT_TRUE(windows_.Click(windows_.Child(detect_.GetSafeHwnd(), IDC_DETECT_LPT))); };
+  const std::wstring tooOld = L"系统版本过低，请在Win2000及以上的系统上安装";
+  const std::vector<Case> cases = {
+      {"USB printer gone", [] {}, 3, L"没有检测到USB打印机设备。请返回上一步重新连接USB线缆并打开电源。", false, false},
+      {"Windows NT 4", [&] { windowsVersion(4, 0, pf::VER_PLATFORM_WIN32_NT); }, 100, tooOld, false, false},
+      {"Windows Me", [&] { windowsVersion(4, 90, pf::VER_PLATFORM_WIN32_WINDOWS); }, 100, tooOld, false, false},
+      {"no printer added",
+       [&] {
+         windowsVersion(6, 1, pf::VER_PLATFORM_WIN32_NT);
+         ui_.AddsNothing();
+         pickLpt();
+       },
+       30, L"未知的安装错误", true, true},
+      {"print UI not started",
+       [&] {
+         ui_.AddsThePrinter();
+         pc_->kernel().FailCall("ShellExecuteExW", pf::ERROR_FILE_NOT_FOUND, 0);
+         pickLpt();
+       },
+       30, L"未知的安装错误", true, false},
+      {"no system folder",
+       [&] {
+         pc_->kernel().FailCall("GetSystemDirectoryW", pf::ERROR_ACCESS_DENIED, 0);
+         pickLpt();
+       },
+       30, L"未知的安装错误", true, false},
+  };
+  std::size_t boxes = 0, runs = 0;
+  Press(IDC_NEXT);
+  for (const Case& c : cases) {
+    Then([&] {
+      pc_->kernel().ClearFaults();
+      c.arrange();
+      pc_->kernel().ClearCalls();
+      boxes = Boxes().size();
+      runs = ui_.runs().size();
+    });
+    Press(IDC_NEXT);
+    Then([&] {
+      SCOPED_TRACE(c.what);
+      EXPECT_EQ(install_.resultCode, c.result);
+      ASSERT_EQ(Boxes().size(), boxes + 1);
+      EXPECT_EQ(Boxes().back(), c.message);
+      EXPECT_EQ(pc_->system().messageBoxes().back().type, pf::MB_OK | pf::MB_ICONERROR);
+      EXPECT_EQ(Count(pc_->kernel().Calls(), "EnumPrintersW"), c.listsRead ? 4 : 0);
+      EXPECT_EQ(ui_.runs().size() - runs, c.printUiRan ? 1u : 0u);
+      EXPECT_EQ(Text(IDC_INSTALL_STATUS), kFailure);
+      EXPECT_EQ(TopTitle(), L"安装向导 - 安装完成");
+      EXPECT_EQ(Progress(), 100);
+      EXPECT_EQ(Buttons(), "EDDE");
+      // Nothing of a success: no printer, no default printer, no broadcast, no service.
+      EXPECT_TRUE(pc_->spooler().PrinterNames().empty());
+      EXPECT_EQ(DefaultPrinter(), L"<none>");
+      EXPECT_TRUE(pc_->spooler().broadcasts().empty());
+      EXPECT_TRUE(pc_->services().StartedPrograms().empty());
+      EXPECT_TRUE(install_.finalPrinterName.empty());
+    });
+    Press(IDC_BACK);
+    Then([&] {
+      // Back leads to the detection page, which has detected again.
+      EXPECT_EQ(wizard_.ActivePage(), &detect_);
+      EXPECT_EQ(Buttons(), "EEED");
+    });
+  }
+  Then([&] { ASSERT_TRUE(windows_.Click(Control(IDC_CANCEL))); });
+  EXPECT_EQ(wizard_.DoModal(), IDC_CANCEL);
+  ExpectNothingHeld();
+}
+
+TEST_F(InstallTest, APrinterAddedUnderAnotherNameIsNeitherTheDefaultNorOffered) {
+  ui_.AddsPrinterNamed(L"Generic / Text Only");
+  Install(true);
+  Then([&] {
+    EXPECT_EQ(install_.resultCode, 0);
+    EXPECT_EQ(pc_->spooler().PrinterNames(), std::vector<std::wstring>{L"Generic / Text Only"});
+    EXPECT_TRUE(install_.finalPrinterName.empty());
+    EXPECT_EQ(DefaultPrinter(), L"<none>");
+    EXPECT_EQ(Text(IDC_INSTALL_NAME), L"名称: \tTQ-5800");  // the predicted name stays
+    EXPECT_EQ(pc_->spooler().broadcasts().size(), 1u);
+    EXPECT_EQ(Text(IDC_INSTALL_STATUS), kSuccess);
+    EXPECT_EQ(Buttons(), "DDDE");
+    EXPECT_TRUE(Boxes().empty());
+    // Without a printer, the test page button does nothing and the settings
+    // button tells twice (landscape, then A3) that there is no such printer.
+    ClickHidden(IDC_INSTALL_TEST_PAGE);
+    ClickHidden(IDC_INSTALL_SETTINGS);
+  });
+  Then([&] {
+    EXPECT_EQ(ui_.runs().size(), 1u);
+    EXPECT_EQ(windows_.TopLevelWindows().size(), 1u);
+    ASSERT_EQ(Boxes(), std::vector<std::wstring>(2, L"The printer name is invalid.\r\n"));
+    for (const auto& box : pc_->system().messageBoxes()) {
+      EXPECT_EQ(box.owner, install_.GetSafeHwnd());
+      EXPECT_EQ(box.caption, L"setup");
+      EXPECT_EQ(box.type, pf::MB_OK);
+    }
+  });
+  FinishAndRun();
+}
+
+TEST_F(InstallTest, ANameInUseIsPredictedWithTheNextFreeCopyNumberAndTheCopyIsFound) {
+  pc_->spooler().AddPrinter(L"TQ-5800", L"LPT1:", L"TQ-5800");
+  pc_->spooler().AddPrinter(L"tq-5800 (副本 1)", L"USB002", L"TQ-5800");
+  std::wstring nameMidRun;
+  Press(IDC_NEXT);
+  Then([&] {
+    ASSERT_TRUE(windows_.Click(windows_.Child(detect_.GetSafeHwnd(), IDC_DETECT_LPT)));
+    pc_->kernel().ScheduleIn(100, [&] { nameMidRun = Text(IDC_INSTALL_NAME); });
+  });
+  Press(IDC_NEXT);
+  Then([&] {
+    EXPECT_EQ(nameMidRun, L"名称: \tTQ-5800 (副本 2)");
+    EXPECT_EQ(ui_.runs()[0].baseName, L"TQ-5800");  // created under the base name
+    EXPECT_EQ(install_.finalPrinterName, L"TQ-5800 (副本 2)");
+    EXPECT_EQ(Text(IDC_INSTALL_NAME), L"名称: \tTQ-5800 (副本 2)");
+    EXPECT_EQ(DefaultPrinter(), L"TQ-5800 (副本 2),winspool,LPT1:");
+  });
+  FinishAndRun();
+}
+
+TEST_F(InstallTest, ARunAfterAFailureComparesTheListsOfBothRuns) {
+  pc_->spooler().AddPrinter(L"Fax", L"FAX:", L"Fax Driver");
+  ui_.AddsNothing();
+  Install(true);
+  Then([&] {
+    EXPECT_EQ(install_.resultCode, 30);
+    EXPECT_EQ(install_.printersBefore, std::vector<std::wstring>{L"Fax"});
+    EXPECT_EQ(install_.printersAfter, std::vector<std::wstring>{L"Fax"});
+    ui_.AddsThePrinter();
+  });
+  Press(IDC_BACK);
+  Then([&] { ASSERT_TRUE(windows_.Click(windows_.Child(detect_.GetSafeHwnd(), IDC_DETECT_LPT))); });
+  Press(IDC_NEXT);
+  Then([&] {
+    EXPECT_EQ(install_.resultCode, 0);
+    EXPECT_EQ(install_.printersBefore, (std::vector<std::wstring>{L"Fax", L"Fax"}));
+    EXPECT_EQ(install_.printersAfter, (std::vector<std::wstring>{L"Fax", L"Fax", L"TQ-5800"}));
+    EXPECT_EQ(install_.finalPrinterName, L"TQ-5800");
+    EXPECT_EQ(Buttons(), "DDDE");
+  });
+  FinishAndRun();
+}
+
+// A listing that fails is told with its error code, and the install goes on
+// with the list as it was: here the list before is empty, so the new printer
+// is still told apart from the old one.
+TEST_F(InstallTest, AFailedListingIsToldWithItsErrorAndTheInstallGoesOn) {
+  pc_->spooler().AddPrinter(L"Fax", L"FAX:", L"Fax Driver");
+  pc_->kernel().FailCall("EnumPrintersW", pf::RPC_S_SERVER_UNAVAILABLE, 1);  // the first list's second call
+  Install(true);
+  Then([&] {
+    EXPECT_EQ(Boxes(), std::vector<std::wstring>{L"枚举打印机信息失败。错误代码：1722"});
+    EXPECT_EQ(pc_->system().messageBoxes()[0].type, pf::MB_OK | pf::MB_ICONERROR);
+    EXPECT_TRUE(install_.printersBefore.empty());
+    EXPECT_EQ(install_.resultCode, 0);
+    EXPECT_EQ(install_.finalPrinterName, L"TQ-5800");
+  });
+  FinishAndRun();
+}
+
+TEST_F(InstallTest, ABufferThatCannotBeHadIsToldAndSoIsTheListingWithoutIt) {
+  pc_->spooler().AddPrinter(L"Fax", L"FAX:", L"Fax Driver");
+  pc_->kernel().FailCall("LocalAlloc", pf::ERROR_NOT_ENOUGH_MEMORY, 0);
+  Install(true);
+  Then([&] {
+    EXPECT_EQ(Boxes(), (std::vector<std::wstring>{L"枚举打印机信息失败。错误代码：8",
+                                                  L"枚举打印机信息失败。错误代码：1784"}));
+    EXPECT_TRUE(install_.printersBefore.empty());
+    EXPECT_EQ(install_.printersAfter, (std::vector<std::wstring>{L"Fax", L"TQ-5800"}));
+    EXPECT_EQ(install_.finalPrinterName, L"TQ-5800");
+  });
+  FinishAndRun();
+  ExpectNothingHeld();
+}
+
+}  // namespace
+}  // namespace install_test
