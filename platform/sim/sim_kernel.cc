@@ -10,6 +10,7 @@ namespace {
 
 thread_local DWORD t_lastError = 0;
 thread_local Account t_account = Account::Administrator;
+thread_local std::wstring t_imagePath;
 
 // Lets KernelMutex stand in for a lock in condition_variable_any::wait: its
 // unlock releases every level the thread holds, its lock takes them back.
@@ -116,6 +117,10 @@ void SimKernel::RunUnlocked(const std::function<void()>& action) {
 Account SimKernel::CallerAccount() const { return t_account; }
 
 void SimKernel::SetCallerAccount(Account account) { t_account = account; }
+
+const std::wstring& SimKernel::CallerImagePath() const { return t_imagePath; }
+
+void SimKernel::SetCallerImagePath(std::wstring path) { t_imagePath = std::move(path); }
 
 std::wstring SimKernel::FromAnsi(const std::string& text) { return codePages_->FromAnsi(text); }
 

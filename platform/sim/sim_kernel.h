@@ -17,7 +17,8 @@
 //   the thread holds and takes them all back before it returns; whatever
 //   changes what such a waiter waits for calls Notify() with the lock held.
 // - The calling thread's account: the administrator that runs setup, unless
-//   the thread belongs to a service process, which runs as the local system.
+//   the thread belongs to a service process, which runs as the local system;
+//   and the program it belongs to, for GetModuleFileName.
 // - Faults: any simulated call can be told to fail with a given Win32 error,
 //   and every call is recorded by name, so a test can fail each call of a run
 //   in turn.
@@ -141,6 +142,11 @@ class SimKernel {
   // another. A service process marks each of its threads as it starts them.
   Account CallerAccount() const;
   void SetCallerAccount(Account account);
+  // The image path of the program the calling thread belongs to: empty for
+  // the PC's own program (whose path SimSystem keeps), the service program's
+  // path for the threads of a service process, which mark themselves with it.
+  const std::wstring& CallerImagePath() const;
+  void SetCallerImagePath(std::wstring path);
 
   // The calling thread's last error.
   DWORD LastError() const;

@@ -77,6 +77,7 @@ struct SimServices::Request {
 struct SimServices::Process {
   std::wstring serviceKey;
   std::vector<std::string> serviceArgs;  // argv of the service entry
+  std::wstring imagePath;                // the program's file, its threads' module path
   SERVICE_STATUS_HANDLE statusHandle = 0;
   std::thread thread;
   bool connected = false;
@@ -301,6 +302,7 @@ BOOL SimServices::Start(SC_HANDLE service, std::vector<std::string> args) {
   const std::wstring key = Upper(target->registration.name);
   auto process = std::make_shared<Process>();
   process->serviceKey = key;
+  process->imagePath = start.imagePath;
   process->serviceArgs.push_back(kernel_.ToAnsi(target->registration.name));
   process->serviceArgs.insert(process->serviceArgs.end(), args.begin(), args.end());
   process->statusHandle = nextStatusHandle_;
@@ -347,6 +349,7 @@ BOOL SimServices::StartServiceA(SC_HANDLE service, DWORD argc, const char** argv
 void SimServices::RunProcess(std::shared_ptr<Process> process, SimProgram program, SimProcessStart start) {
   currentProcess_ = process.get();
   kernel_.SetCallerAccount(Account::LocalSystem);
+  kernel_.SetCallerImagePath(start.imagePath);
   program(start);
   currentProcess_ = nullptr;
 
@@ -484,6 +487,7 @@ BOOL SimServices::StartServiceCtrlDispatcherA(const SERVICE_TABLE_ENTRYA* table)
   std::thread serviceThread([this, process, entry, args]() mutable {
     currentProcess_ = process;
     kernel_.SetCallerAccount(Account::LocalSystem);
+    kernel_.SetCallerImagePath(process->imagePath);
     std::vector<char*> argv;
     for (std::string& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);

@@ -63,12 +63,17 @@ DWORD SimSystem::GetLastError() { return kernel_.LastError(); }
 
 void SimSystem::SetLastError(DWORD error) { kernel_.SetLastError(error); }
 
+const std::wstring& SimSystem::ModulePathOfCaller() const {
+  const std::wstring& own = kernel_.CallerImagePath();
+  return own.empty() ? modulePath_ : own;
+}
+
 DWORD SimSystem::GetModuleFileNameW(HMODULE module, wchar_t* buffer, DWORD size) {
   if (module != 0) {
     SetLastError(kErrorModNotFound);
     return 0;
   }
-  return CopyTruncated(modulePath_, buffer, size, this);
+  return CopyTruncated(ModulePathOfCaller(), buffer, size, this);
 }
 
 DWORD SimSystem::GetModuleFileNameA(HMODULE module, char* buffer, DWORD size) {
@@ -76,7 +81,7 @@ DWORD SimSystem::GetModuleFileNameA(HMODULE module, char* buffer, DWORD size) {
     SetLastError(kErrorModNotFound);
     return 0;
   }
-  return CopyTruncated(kernel_.ToAnsi(modulePath_), buffer, size, this);
+  return CopyTruncated(kernel_.ToAnsi(ModulePathOfCaller()), buffer, size, this);
 }
 
 void SimSystem::SetVersion(DWORD major, DWORD minor, DWORD build, DWORD platformId) {

@@ -43,6 +43,8 @@ class SimSystem : public SystemApi {
                        DWORD size) override;
 
   // Test API.
+  // The path of the PC's own program (setup); the threads of a service
+  // process get their service program's path instead.
   void SetModulePath(std::wstring path) { modulePath_ = std::move(path); }
   const std::wstring& modulePath() const { return modulePath_; }
   void SetVersion(DWORD major, DWORD minor, DWORD build, DWORD platformId);
@@ -60,6 +62,8 @@ class SimSystem : public SystemApi {
   const std::vector<MessageBoxRecord>& messageBoxes() const { return messageBoxes_; }
 
  private:
+  const std::wstring& ModulePathOfCaller() const;
+
   SimKernel& kernel_;
   std::wstring modulePath_ = L"C:\\TQPrinterSetup\\setup.exe";
   DWORD major_ = 6, minor_ = 1, build_ = 7601, platformId_ = VER_PLATFORM_WIN32_NT;
