@@ -16,7 +16,8 @@ TEST(InfReportJsonTest, EscapesWhatJsonNeedsAndKeepsTextAsUtf8) {
   inf.usbHardwareId = L"USBPRINT\\TQ";
   // Quote, backslash and control characters escaped; Chinese as UTF-8; a
   // surrogate pair as one four-byte character, a lone half as U+FFFD.
-  inf.modelName = std::wstring(L"a\"b\\c\n\x01\x1F \x4E2D ") + wchar_t(0xD83D) + wchar_t(0xDE00) + L" " + wchar_t(0xDE00);
+  inf.modelName =
+      std::wstring(L"a\"b\\c\n\x01\x1F \x4E2D ") + wchar_t(0xD83D) + wchar_t(0xDE00) + L" " + wchar_t(0xDE00);
   EXPECT_EQ(InfReportJson(L"x.inf", 936, inf),
             "{\"file\":\"x.inf\",\"codePage\":936,"
             "\"lptHardwareId\":\"LPTENUM\\\\TQ\",\"usbHardwareId\":\"USBPRINT\\\\TQ\","

@@ -3,14 +3,14 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace tqsim_test {
 
@@ -47,8 +47,7 @@ class TempFolderTest : public ::testing::Test {
   // Runs the tqsim program with the arguments (each quoted for the shell).
   ToolRun RunTqsim(const std::string& arguments) {
     const std::string out = Path("stdout.txt"), err = Path("stderr.txt");
-    const std::string command =
-        "'" + std::string(TQSIM_PROGRAM) + "' " + arguments + " >'" + out + "' 2>'" + err + "'";
+    const std::string command = "'" + std::string(TQSIM_PROGRAM) + "' " + arguments + " >'" + out + "' 2>'" + err + "'";
     const int status = std::system(command.c_str());
     ToolRun run;
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;

@@ -10,11 +10,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include <nlohmann/json.hpp>
 
 #include "tests/tools/tqsim_env.h"
 
@@ -28,9 +27,9 @@ std::vector<std::string> ExampleNames() {
   std::vector<std::string> names;
   for (const fs::directory_entry& entry : fs::directory_iterator(TQSIM_EXAMPLES)) {
     const std::string file = entry.path().filename().string();
-    const bool transcript = file.size() > sizeof(kTranscriptSuffix) &&
-                            file.compare(file.size() - (sizeof(kTranscriptSuffix) - 1), std::string::npos,
-                                         kTranscriptSuffix) == 0;
+    const bool transcript =
+        file.size() > sizeof(kTranscriptSuffix) &&
+        file.compare(file.size() - (sizeof(kTranscriptSuffix) - 1), std::string::npos, kTranscriptSuffix) == 0;
     if (entry.path().extension() == ".json" && !transcript) names.push_back(entry.path().stem().string());
   }
   std::sort(names.begin(), names.end());

@@ -2,13 +2,12 @@
 // cover (faults, cancelling, the print UI's behaviours, a folder without
 // its INF), that a run is repeatable, and the program's answers to bad
 // scenarios and arguments.
-#include "tools/tqsim/run.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "tests/tools/tqsim_env.h"
+#include "tools/tqsim/run.h"
 
 namespace {
 
@@ -35,8 +34,8 @@ class RunTest : public tqsim_test::TempFolderTest {
 const char kUsbPrinter[] = R"("usbPrinters": [{"model": "TQ-5800", "code": 1}])";
 
 TEST_F(RunTest, AFailingCallShowsItsMessageAndIsCounted) {
-  const tqsim::RunResult result =
-      Run(std::string("{") + kUsbPrinter + R"(, "faults": [{"call": "EnumPrintersW", "error": 1722, "occurrence": 1}]})");
+  const tqsim::RunResult result = Run(std::string("{") + kUsbPrinter +
+                                      R"(, "faults": [{"call": "EnumPrintersW", "error": 1722, "occurrence": 1}]})");
   const std::vector<Json> boxes = EventsWith(result.transcript, "messageBox");
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0]["messageBox"]["text"], "枚举打印机信息失败。错误代码：1722");
@@ -89,7 +88,8 @@ TEST_F(RunTest, TheUsersPortAndNameReachThePrintUi) {
 }
 
 TEST_F(RunTest, WhatThePrintUiDoesDecidesTheResult) {
-  tqsim::RunResult result = Run(std::string("{") + kUsbPrinter + R"(, "printUi": {"behaviour": "addsNothing", "takesMs": 2500}})");
+  tqsim::RunResult result =
+      Run(std::string("{") + kUsbPrinter + R"(, "printUi": {"behaviour": "addsNothing", "takesMs": 2500}})");
   const std::vector<Json> printUi = EventsWith(result.transcript, "printUi");
   ASSERT_EQ(printUi.size(), 1u);
   EXPECT_EQ(printUi[0]["endedMs"].get<long long>() - printUi[0]["ms"].get<long long>(), 2500);
@@ -133,7 +133,8 @@ TEST_F(RunTest, TheRegistryAfterwardsHoldsWhatSpoolmateWrote) {
             "\"HardwareID\"=\"LPTENUM\\\\TAVIRTQPRINTER5800\"\r\n");
   const tqsim::RunResult result = Run(R"({"pc": {"seeds": ["lpt.reg"]}, "user": {"port": "LPT"}})");
   EXPECT_EQ(result.registry.rfind("Windows Registry Editor Version 5.00\r\n\r\n", 0), 0u);
-  const std::string device = "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Enum\\LPTENUM\\TAVIRTQPRINTER5800\\1]\r\n";
+  const std::string device =
+      "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Enum\\LPTENUM\\TAVIRTQPRINTER5800\\1]\r\n";
   const std::size_t at = result.registry.find(device);
   ASSERT_NE(at, std::string::npos);
   const std::string key = result.registry.substr(at, result.registry.find("\r\n\r\n", at) - at);
@@ -159,8 +160,9 @@ TEST_F(RunTest, TheProgramAnswersABadScenarioWithOneLineAndExitTwo) {
   WriteFile("bad_seed.json", "{\"pc\": {\"seeds\": [\"bad.reg\"]}}");
   WriteFile("no_folder.json", "{\"installFolder\": \"gone\"}");
   const std::pair<const char*, std::string> cases[] = {
-      {"malformed.json", "malformed JSON: parse error at line 1, column 11: syntax error while parsing object - "
-                         "unexpected end of input; expected '}'"},
+      {"malformed.json",
+       "malformed JSON: parse error at line 1, column 11: syntax error while parsing object - "
+       "unexpected end of input; expected '}'"},
       {"unknown.json", "user.cancelon: unknown field"},
       {"bad_seed.json", "pc.seeds[0]: bad.reg: line 4: unexpected text"},
       {"no_folder.json", "installFolder: no such folder: gone"},

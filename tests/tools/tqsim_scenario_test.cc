@@ -1,7 +1,5 @@
 // tqsim's scenario reader: what a scenario gives the run, and the one line
 // that each kind of bad scenario is answered with.
-#include "tools/tqsim/scenario.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -11,6 +9,7 @@
 
 #include "platform/sim/reg_file.h"
 #include "tests/tools/tqsim_env.h"
+#include "tools/tqsim/scenario.h"
 
 namespace {
 
@@ -30,7 +29,8 @@ class ScenarioReaderTest : public tqsim_test::TempFolderTest {
 };
 
 TEST_F(ScenarioReaderTest, AFullScenarioGivesTheRunEverything) {
-  WriteFile("seed.reg", "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\X]\r\n\"A\"=\"b\"\r\n");
+  WriteFile("seed.reg",
+            "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\X]\r\n\"A\"=\"b\"\r\n");
   WriteFile("pkg/TQPRINTER.INF", "[Version]\r\n");
   WriteFile("pkg/drivers/TQ5800.GPD", "*GPDFileVersion\r\n");
   Scenario s;
@@ -121,15 +121,17 @@ TEST_F(ScenarioReaderTest, MalformedJsonNamesWhereItBreaks) {
   EXPECT_EQ(ErrorOf("{\"runs\": 2,\n}"),
             "malformed JSON: parse error at line 2, column 1: syntax error while parsing object key - unexpected '}'; "
             "expected string literal");
-  EXPECT_EQ(ErrorOf(""), "malformed JSON: parse error at line 1, column 1: syntax error while parsing value - "
-                         "unexpected end of input; expected '[', '{', or a literal");
+  EXPECT_EQ(ErrorOf(""),
+            "malformed JSON: parse error at line 1, column 1: syntax error while parsing value - "
+            "unexpected end of input; expected '[', '{', or a literal");
   EXPECT_EQ(ErrorOf("[1]"), "scenario: expected an object");
 }
 
 TEST_F(ScenarioReaderTest, UnknownFieldsAreNamedWithTheirPath) {
   EXPECT_EQ(ErrorOf(R"({"runs": 1, "usbPrinter": []})"), "usbPrinter: unknown field");
   EXPECT_EQ(ErrorOf(R"({"pc": {"windwos": {}}})"), "pc.windwos: unknown field");
-  EXPECT_EQ(ErrorOf(R"({"usbPrinters": [{}, {"reads": [{"afterMS": 5}]}]})"), "usbPrinters[1].reads[0].afterMS: unknown field");
+  EXPECT_EQ(ErrorOf(R"({"usbPrinters": [{}, {"reads": [{"afterMS": 5}]}]})"),
+            "usbPrinters[1].reads[0].afterMS: unknown field");
   EXPECT_EQ(ErrorOf(R"({"user": {"cancel": "welcome"}})"), "user.cancel: unknown field");
 }
 
@@ -144,30 +146,36 @@ TEST_F(ScenarioReaderTest, WrongTypesAndValuesAreNamed) {
       {R"({"usbPrinters": [{"reads": ["soon"]}]})", "usbPrinters[0].reads[0]: expected one of atOnce, never"},
       {R"({"usbPrinters": [{"reads": [{"failsWith": 31, "bytes": 3}]}]})",
        "usbPrinters[0].reads[0].bytes: a failing transfer moves no bytes"},
-      {R"({"usbPrinters": [{"model": "A", "replyHex": "00"}]})", "usbPrinters[0].replyHex: give either model or replyHex"},
+      {R"({"usbPrinters": [{"model": "A", "replyHex": "00"}]})",
+       "usbPrinters[0].replyHex: give either model or replyHex"},
       {R"({"usbPrinters": [{"code": 3}]})", "usbPrinters[0].code: code goes with model"},
       {R"({"usbPrinters": [{"model": "A", "code": 0}]})", "usbPrinters[0].code: out of range 1..255"},
       {R"({"usbPrinters": [{"replyHex": "1b7"}]})", "usbPrinters[0].replyHex: an odd number of hex digits"},
       {R"({"usbPrinters": [{"replyHex": "1b zz"}]})", "usbPrinters[0].replyHex: not a hex digit: zz"},
       {R"({"printers": [{"port": "LPT1:"}]})", "printers[0].name: missing"},
-      {R"({"printers": [{"name": "TQ"}, {"name": "tq"}]})", "printers[1].name: a printer of that name is listed already"},
+      {R"({"printers": [{"name": "TQ"}, {"name": "tq"}]})",
+       "printers[1].name: a printer of that name is listed already"},
       {R"({"printUi": {"behaviour": "addsNamed"}})", "printUi.name: missing for addsNamed"},
       {R"({"printUi": {"name": "X"}})", "printUi.name: only with behaviour addsNamed"},
       {R"({"printUi": {"exitCode": 3}})", "printUi.exitCode: only with behaviour fails"},
-      {R"({"printUi": {"behaviour": "crashes"}})", "printUi.behaviour: expected one of adds, addsNothing, addsNamed, fails"},
+      {R"({"printUi": {"behaviour": "crashes"}})",
+       "printUi.behaviour: expected one of adds, addsNothing, addsNamed, fails"},
       {R"({"faults": [{"error": 5}]})", "faults[0].call: missing"},
       {R"({"faults": [{"call": "EnumPrintersW"}]})", "faults[0].error: missing"},
       {R"({"faults": [{"call": "", "error": 5}]})", "faults[0].call: empty"},
       {R"({"user": {"port": "usb"}})", "user.port: expected one of USB, LPT"},
       {R"({"user": {"cancelOn": "finish"}})", "user.cancelOn: expected one of welcome, connection, detection, install"},
-      {R"({"setupPath": "setup.exe"})", "setupPath: expected a full Windows path such as C:\\TQPrinterSetup\\setup.exe"},
+      {R"({"setupPath": "setup.exe"})",
+       "setupPath: expected a full Windows path such as C:\\TQPrinterSetup\\setup.exe"},
   };
   for (const auto& [json, expected] : cases) EXPECT_EQ(ErrorOf(json), expected) << json;
 }
 
 TEST_F(ScenarioReaderTest, SeedsAreCheckedLineByLine) {
-  WriteFile("good.reg", "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\A]\n\"N\"=dword:00000001\n");
-  WriteFile("bad_value.reg", "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\A]\n\"N\"=dwrd:1\n");
+  WriteFile("good.reg",
+            "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\A]\n\"N\"=dword:00000001\n");
+  WriteFile("bad_value.reg",
+            "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\A]\n\"N\"=dwrd:1\n");
   WriteFile("bad_root.reg", "Windows Registry Editor Version 5.00\n\n[HKEY_NOWHERE\\A]\n");
   WriteFile("not_reg.reg", "REGEDIT4 perhaps\n");
   // regedit's own form: UTF-16LE with its mark, a stray line in it.

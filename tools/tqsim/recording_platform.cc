@@ -65,9 +65,9 @@ pf::SC_HANDLE RecordingServices::CreateServiceW(pf::SC_HANDLE manager, const wch
                                                 const wchar_t* loadOrderGroup, pf::DWORD* tagId,
                                                 const wchar_t* dependencies, const wchar_t* account,
                                                 const wchar_t* password) {
-  const pf::SC_HANDLE service = inner_.CreateServiceW(manager, name, displayName, access, serviceType, startType,
-                                                      errorControl, binaryPath, loadOrderGroup, tagId, dependencies,
-                                                      account, password);
+  const pf::SC_HANDLE service =
+      inner_.CreateServiceW(manager, name, displayName, access, serviceType, startType, errorControl, binaryPath,
+                            loadOrderGroup, tagId, dependencies, account, password);
   Remember(service, Text(name));
   Note("create", 0, Text(name), service != 0, {{"binaryPath", Utf8(Text(binaryPath))}});
   return service;
@@ -76,11 +76,11 @@ pf::SC_HANDLE RecordingServices::CreateServiceW(pf::SC_HANDLE manager, const wch
 pf::SC_HANDLE RecordingServices::CreateServiceA(pf::SC_HANDLE manager, const char* name, const char* displayName,
                                                 pf::DWORD access, pf::DWORD serviceType, pf::DWORD startType,
                                                 pf::DWORD errorControl, const char* binaryPath,
-                                                const char* loadOrderGroup, pf::DWORD* tagId,
-                                                const char* dependencies, const char* account, const char* password) {
-  const pf::SC_HANDLE service = inner_.CreateServiceA(manager, name, displayName, access, serviceType, startType,
-                                                      errorControl, binaryPath, loadOrderGroup, tagId, dependencies,
-                                                      account, password);
+                                                const char* loadOrderGroup, pf::DWORD* tagId, const char* dependencies,
+                                                const char* account, const char* password) {
+  const pf::SC_HANDLE service =
+      inner_.CreateServiceA(manager, name, displayName, access, serviceType, startType, errorControl, binaryPath,
+                            loadOrderGroup, tagId, dependencies, account, password);
   pf::sim::SimKernel& kernel = timeline_.kernel();
   const std::wstring wideName = kernel.FromAnsi(name ? name : "");
   Remember(service, wideName);
@@ -157,8 +157,7 @@ std::vector<std::wstring> RecordingFiles::Written() const {
 }
 
 void RecordingFiles::NoteWrite(pf::HANDLE opened, pf::DWORD access, const std::wstring& path) {
-  if (opened == pf::INVALID_HANDLE_VALUE || !(access & pf::GENERIC_WRITE) ||
-      pf::sim::SimKernel::IsDevicePath(path)) {
+  if (opened == pf::INVALID_HANDLE_VALUE || !(access & pf::GENERIC_WRITE) || pf::sim::SimKernel::IsDevicePath(path)) {
     return;
   }
   std::lock_guard<std::mutex> lock(mutex_);

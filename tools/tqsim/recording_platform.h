@@ -30,8 +30,8 @@ class RecordingServices : public pf::ServiceApi {
 
   pf::SC_HANDLE OpenSCManagerW(const wchar_t* machine, const wchar_t* database, pf::DWORD access) override;
   pf::SC_HANDLE OpenSCManagerA(const char* machine, const char* database, pf::DWORD access) override;
-  pf::SC_HANDLE CreateServiceW(pf::SC_HANDLE manager, const wchar_t* name, const wchar_t* displayName,
-                               pf::DWORD access, pf::DWORD serviceType, pf::DWORD startType, pf::DWORD errorControl,
+  pf::SC_HANDLE CreateServiceW(pf::SC_HANDLE manager, const wchar_t* name, const wchar_t* displayName, pf::DWORD access,
+                               pf::DWORD serviceType, pf::DWORD startType, pf::DWORD errorControl,
                                const wchar_t* binaryPath, const wchar_t* loadOrderGroup, pf::DWORD* tagId,
                                const wchar_t* dependencies, const wchar_t* account, const wchar_t* password) override;
   pf::SC_HANDLE CreateServiceA(pf::SC_HANDLE manager, const char* name, const char* displayName, pf::DWORD access,

@@ -177,7 +177,8 @@ RunResult RunScenario(const Scenario& scenario) {
   t["installFolder"] = scenario.installFolder.empty() ? "(the sample package)" : scenario.installFolder;
   t["timeline"] = timeline.Events();
   t["resultCode"] = install ? Json(install->resultCode) : Json();
-  t["finalPrinterName"] = install && !install->finalPrinterName.empty() ? Json(Utf8(install->finalPrinterName)) : Json();
+  t["finalPrinterName"] =
+      install && !install->finalPrinterName.empty() ? Json(Utf8(install->finalPrinterName)) : Json();
   t["defaultPrinter"] = DefaultPrinter(pc);
   t["helperService"] = helperService;
   t["printers"] = Printers(pc);

@@ -5,7 +5,6 @@
 #include <fstream>
 #include <initializer_list>
 #include <iterator>
-
 #include <nlohmann/json.hpp>
 
 #include "common/text/case_fold.h"
@@ -66,14 +65,14 @@ bool ReadWide(const Json& value, const std::string& path, std::wstring* out, Rea
 }
 
 template <typename Number>
-bool ReadNumber(const Json& value, const std::string& path, long long least, long long most, Number* out,
-                Reading& r) {
+bool ReadNumber(const Json& value, const std::string& path, long long least, long long most, Number* out, Reading& r) {
   if (!value.is_number_integer()) return r.Fail(path, "expected a whole number");
   // Non-negative numbers are kept unsigned, so a huge one is not read as negative.
-  const bool inRange = value.is_number_unsigned()
-                           ? value.get<unsigned long long>() <= static_cast<unsigned long long>(most) &&
-                                 (least <= 0 || value.get<unsigned long long>() >= static_cast<unsigned long long>(least))
-                           : value.get<long long>() >= least && value.get<long long>() <= most;
+  const bool inRange =
+      value.is_number_unsigned()
+          ? value.get<unsigned long long>() <= static_cast<unsigned long long>(most) &&
+                (least <= 0 || value.get<unsigned long long>() >= static_cast<unsigned long long>(least))
+          : value.get<long long>() >= least && value.get<long long>() <= most;
   if (!inRange) return r.Fail(path, "out of range " + std::to_string(least) + ".." + std::to_string(most));
   *out = static_cast<Number>(value.get<long long>());
   return true;
@@ -203,8 +202,7 @@ bool ReadPc(const Json& value, const std::string& path, Scenario* s, Reading& r)
 // --- USB printers ---
 
 // "atOnce", "never", {"afterMs": N, "bytes": M} or {"failsWith": E, "afterMs": N}.
-bool ReadTransfer(const Json& value, const std::string& path, std::vector<pf::sim::UsbTransfer>* script,
-                  Reading& r) {
+bool ReadTransfer(const Json& value, const std::string& path, std::vector<pf::sim::UsbTransfer>* script, Reading& r) {
   using pf::sim::UsbTransfer;
   if (value.is_string()) {
     int choice = 0;
@@ -246,16 +244,18 @@ bool ReadHex(const Json& value, const std::string& path, std::vector<pf::BYTE>* 
 
 bool ReadUsbPrinter(const Json& value, const std::string& path, UsbPrinterPlan* printer, Reading& r) {
   if (!CheckObject(value, path,
-                   {"vendorId", "productId", "serial", "printerId", "printerInstance", "portNumber",
-                    "portDescription", "model", "code", "replyHex", "writes", "reads", "appearsAtMs",
-                    "unpluggedAtMs"},
+                   {"vendorId", "productId", "serial", "printerId", "printerInstance", "portNumber", "portDescription",
+                    "model", "code", "replyHex", "writes", "reads", "appearsAtMs", "unpluggedAtMs"},
                    r)) {
     return false;
   }
   pf::sim::UsbPrinterSeed& seed = printer->seed;
-  const std::pair<const char*, std::wstring*> texts[] = {
-      {"vendorId", &seed.vendorId},   {"productId", &seed.productId},         {"serial", &seed.serial},
-      {"printerId", &seed.printerId}, {"printerInstance", &seed.printerInstance}, {"portDescription", &seed.portDescription}};
+  const std::pair<const char*, std::wstring*> texts[] = {{"vendorId", &seed.vendorId},
+                                                         {"productId", &seed.productId},
+                                                         {"serial", &seed.serial},
+                                                         {"printerId", &seed.printerId},
+                                                         {"printerInstance", &seed.printerInstance},
+                                                         {"portDescription", &seed.portDescription}};
   for (const auto& [name, out] : texts) {
     if (const Json* f = Find(value, name)) ReadWide(*f, Field(path, name), out, r);
   }
@@ -336,7 +336,8 @@ bool ReadFault(const Json& value, const std::string& path, FaultPlan* fault, Rea
     return r.Fail(Field(path, "call"), "empty");
   }
   ReadNumber(*error, Field(path, "error"), 1, kDwordMax, &fault->error, r);
-  if (const Json* f = Find(value, "occurrence")) ReadNumber(*f, Field(path, "occurrence"), 0, 1000000, &fault->occurrence, r);
+  if (const Json* f = Find(value, "occurrence"))
+    ReadNumber(*f, Field(path, "occurrence"), 0, 1000000, &fault->occurrence, r);
   return r.error.empty();
 }
 
@@ -356,14 +357,16 @@ bool ReadUser(const Json& value, const std::string& path, UserPlan* user, Readin
     std::wstring name;
     if (ReadWide(*f, Field(path, "printerName"), &name, r)) user->printerName = name;
   }
-  if (const Json* f = Find(value, "installAgain")) ReadNumber(*f, Field(path, "installAgain"), 0, 10, &user->installAgain, r);
+  if (const Json* f = Find(value, "installAgain"))
+    ReadNumber(*f, Field(path, "installAgain"), 0, 10, &user->installAgain, r);
   return r.error.empty();
 }
 
 bool ReadSetupPath(const Json& value, const std::string& path, std::wstring* setupPath, Reading& r) {
   if (!ReadWide(value, path, setupPath, r)) return false;
   const std::size_t slash = setupPath->rfind(L'\\');
-  if (setupPath->size() < 4 || (*setupPath)[1] != L':' || slash == std::wstring::npos || slash + 1 == setupPath->size()) {
+  if (setupPath->size() < 4 || (*setupPath)[1] != L':' || slash == std::wstring::npos ||
+      slash + 1 == setupPath->size()) {
     return r.Fail(path, "expected a full Windows path such as C:\\TQPrinterSetup\\setup.exe");
   }
   return true;
@@ -397,7 +400,8 @@ bool ReadScenarioObject(const Json& value, Scenario* s, Reading& r) {
       ExistingPrinter printer;
       if (!ReadPrinter(item, at, &printer, r)) return;
       for (const ExistingPrinter& known : s->printers) {
-        if (text::Upper(known.name) == text::Upper(printer.name)) r.Fail(Field(at, "name"), "a printer of that name is listed already");
+        if (text::Upper(known.name) == text::Upper(printer.name))
+          r.Fail(Field(at, "name"), "a printer of that name is listed already");
       }
       s->printers.push_back(printer);
     });

@@ -46,8 +46,8 @@ struct ExistingPrinter {
 struct PrintUiPlan {
   enum class Behaviour { kAdds, kAddsNothing, kAddsNamed, kFails };
   Behaviour behaviour = Behaviour::kAdds;
-  std::wstring name;         // kAddsNamed
-  pf::DWORD exitCode = 1;    // kFails
+  std::wstring name;       // kAddsNamed
+  pf::DWORD exitCode = 1;  // kFails
   pf::DWORD takesMs = 0;
 };
 
@@ -62,15 +62,15 @@ const char* PageName(Page page);
 
 struct UserPlan {
   std::optional<Page> cancelOn;
-  std::optional<std::wstring> port;  // L"USB" or L"LPT": the radio to click on the detection page
+  std::optional<std::wstring> port;         // L"USB" or L"LPT": the radio to click on the detection page
   std::optional<std::wstring> printerName;  // typed into the name box
-  int installAgain = 0;  // Back and Next again after so many failed installs
+  int installAgain = 0;                     // after a failed install: Back and Next again, at most so often
 };
 
 struct Scenario {
   std::string fileName;  // the scenario file's own name, without its folder
   std::string description;
-  std::string installFolder;             // as written; empty for the sample package
+  std::string installFolder;               // as written; empty for the sample package
   std::vector<ScenarioFile> installFiles;  // shownName: the path below the folder
   std::wstring setupPath = L"C:\\TQPrinterSetup\\setup.exe";
 

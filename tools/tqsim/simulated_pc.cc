@@ -68,7 +68,8 @@ SimulatedPc::SimulatedPc(const Scenario& s, const std::vector<std::uint8_t>& res
     usbPrinters_.push_back(pf::sim::SimUsbPrinter::Create(pc_, plan.seed));
     PlacePrinter(pc_, usbPrinters_.back(), plan);
   }
-  for (const ExistingPrinter& printer : s.printers) pc_.spooler().AddPrinter(printer.name, printer.port, printer.driver);
+  for (const ExistingPrinter& printer : s.printers)
+    pc_.spooler().AddPrinter(printer.name, printer.port, printer.driver);
   SetPrintUi(printUi_, s.printUi);
   // Wherever setup writes Spoolmate.exe, the service manager runs the Spoolmate logic from it.
   pc_.services().RegisterProgram(L"Spoolmate.exe", spoolmate::RunSpoolmate);

@@ -6,10 +6,9 @@
 
 #include <cstdint>
 #include <mutex>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
-
-#include <nlohmann/json.hpp>
 
 namespace pf::sim {
 class SimKernel;

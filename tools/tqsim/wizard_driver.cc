@@ -37,26 +37,25 @@ void WizardDriver::QueueStep() {
   Then([this] { Step(); });
 }
 
-fw::HWND WizardDriver::Frame() const {
+fw::HWND WizardDriver::Frame() {
   for (fw::HWND top : TopLevelWindows()) {
-    if (const_cast<WizardDriver*>(this)->GetDlgItem(top, IDC_PAGE_AREA)) return top;
+    if (GetDlgItem(top, IDC_PAGE_AREA)) return top;
   }
   return 0;
 }
 
-std::optional<Page> WizardDriver::PageOf(fw::HWND window) const {
+std::optional<Page> WizardDriver::PageOf(fw::HWND window) {
   const fw::HWND frame = Frame();
   if (!frame || window == frame || ClassName(window) != kDialogClass) return std::nullopt;
-  auto* self = const_cast<WizardDriver*>(this);
-  if (self->GetParent(window) != frame) return std::nullopt;
-  if (self->GetDlgItem(window, IDC_DETECT_STATUS)) return Page::kDetection;
-  if (self->GetDlgItem(window, IDC_INSTALL_STATUS)) return Page::kInstall;
-  if (self->GetDlgItem(window, IDC_CONNECT_HEADING)) return Page::kConnection;
-  if (self->GetDlgItem(window, IDC_WELCOME_BODY)) return Page::kWelcome;
+  if (GetParent(window) != frame) return std::nullopt;
+  if (GetDlgItem(window, IDC_DETECT_STATUS)) return Page::kDetection;
+  if (GetDlgItem(window, IDC_INSTALL_STATUS)) return Page::kInstall;
+  if (GetDlgItem(window, IDC_CONNECT_HEADING)) return Page::kConnection;
+  if (GetDlgItem(window, IDC_WELCOME_BODY)) return Page::kWelcome;
   return std::nullopt;
 }
 
-fw::HWND WizardDriver::VisiblePage() const {
+fw::HWND WizardDriver::VisiblePage() {
   const fw::HWND frame = Frame();
   if (!frame) return 0;
   for (fw::HWND child : Children(frame)) {
@@ -65,19 +64,19 @@ fw::HWND WizardDriver::VisiblePage() const {
   return 0;
 }
 
-Json WizardDriver::EnabledButtons() const {
+Json WizardDriver::EnabledButtons() {
   Json names = Json::array();
   const fw::HWND frame = Frame();
   const std::pair<int, const char*> buttons[] = {
       {IDC_BACK, "back"}, {IDC_NEXT, "next"}, {IDC_CANCEL, "cancel"}, {IDC_FINISH, "finish"}};
   for (const auto& [id, name] : buttons) {
-    const fw::HWND button = frame ? const_cast<WizardDriver*>(this)->GetDlgItem(frame, id) : 0;
+    const fw::HWND button = frame ? GetDlgItem(frame, id) : 0;
     if (button && IsVisible(button) && IsEnabled(button)) names.push_back(name);
   }
   return names;
 }
 
-std::string WizardDriver::OwnerName(fw::HWND owner) const {
+std::string WizardDriver::OwnerName(fw::HWND owner) {
   if (owner == 0) return "none";
   if (owner == Frame()) return "wizard";
   if (std::optional<Page> page = PageOf(owner)) return std::string(PageName(*page)) + " page";
@@ -112,9 +111,9 @@ fw::BOOL WizardDriver::ShowWindow(fw::HWND window, int command) {
 }
 
 int WizardDriver::MessageBoxW(fw::HWND owner, const std::wstring& text, const std::wstring& caption, fw::UINT type) {
-  timeline_.Add({{"messageBox",
-                  {{"text", Utf8(text)}, {"caption", Utf8(caption)}, {"icon", IconName(type)},
-                   {"owner", OwnerName(owner)}}}});
+  timeline_.Add(
+      {{"messageBox",
+        {{"text", Utf8(text)}, {"caption", Utf8(caption)}, {"icon", IconName(type)}, {"owner", OwnerName(owner)}}}});
   return HeadlessWindows::MessageBoxW(owner, text, caption, type);
 }
 

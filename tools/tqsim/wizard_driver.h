@@ -55,12 +55,13 @@ class WizardDriver : public fw::headless::HeadlessWindows {
   void NoteDetection(fw::HWND page);
   void NoteInstall(fw::HWND page);
 
-  fw::HWND Frame() const;
-  std::optional<Page> PageOf(fw::HWND window) const;
+  // The window system's calls are not const, so neither are these.
+  fw::HWND Frame();
+  std::optional<Page> PageOf(fw::HWND window);
   // The page dialog shown in the frame, or 0.
-  fw::HWND VisiblePage() const;
-  Json EnabledButtons() const;
-  std::string OwnerName(fw::HWND owner) const;
+  fw::HWND VisiblePage();
+  Json EnabledButtons();
+  std::string OwnerName(fw::HWND owner);
 
   UserPlan user_;
   Timeline& timeline_;
