@@ -195,6 +195,11 @@ TEST_F(ScenarioReaderTest, TheInstallationFolderMustBeThere) {
   WriteFile("a_file", "x");
   EXPECT_EQ(ErrorOf(R"({"installFolder": "nowhere"})"), "installFolder: no such folder: nowhere");
   EXPECT_EQ(ErrorOf(R"({"installFolder": "a_file"})"), "installFolder: no such folder: a_file");
+  // A folder far larger than a driver package is refused before it is read (a sparse file costs nothing).
+  WriteFile("disk/TQPRINTER.INF", "[Version]\r\n");
+  std::filesystem::resize_file(Path("disk/TQPRINTER.INF"), (512u << 20) + 1);
+  EXPECT_EQ(ErrorOf(R"({"installFolder": "disk"})"),
+            "installFolder: disk holds more than 10000 files or 512 MiB: not an installation folder");
   // An absolute path is taken as it is, not below the scenario's folder.
   const std::string absolute = (std::filesystem::path(folder_) / "nowhere").string();
   EXPECT_EQ(ErrorOf("{\"installFolder\": \"" + absolute + "\"}"), "installFolder: no such folder: " + absolute);

@@ -129,6 +129,11 @@ bool ReadHostFile(const fs::path& path, std::string* bytes) {
   return !in.bad();
 }
 
+// An installation folder is a driver package; a folder far larger is a
+// mistake (a home folder, a disk) that reading would take long to find out.
+constexpr std::uintmax_t kMostFolderBytes = 512u << 20;
+constexpr std::size_t kMostFolderFiles = 10000;
+
 // Every file below the folder, named by its path below it with backslashes,
 // in name order.
 bool ReadFolder(const std::string& written, const std::string& path, std::vector<ScenarioFile>* files, Reading& r) {
@@ -136,8 +141,13 @@ bool ReadFolder(const std::string& written, const std::string& path, std::vector
   std::error_code error;
   if (!fs::is_directory(folder, error)) return r.Fail(path, "no such folder: " + written);
   fs::recursive_directory_iterator it(folder, error), end;
+  std::uintmax_t bytes = 0;
   for (; !error && it != end; it.increment(error)) {
     if (!it->is_regular_file(error)) continue;
+    bytes += it->file_size(error);
+    if (files->size() >= kMostFolderFiles || bytes > kMostFolderBytes) {
+      return r.Fail(path, written + " holds more than 10000 files or 512 MiB: not an installation folder");
+    }
     std::string name = it->path().lexically_relative(folder).u8string();
     std::replace(name.begin(), name.end(), '/', '\\');
     ScenarioFile file{name, std::string()};
