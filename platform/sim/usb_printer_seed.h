@@ -15,8 +15,8 @@
 //     #\"SymbolicLink"                             \\?\USB#VID_F1C1&PID_0001#SER123#{28d78fad-...}
 //     #\Control\"Linked"                           dword 1 while the printer is connected
 //     #\Device Parameters\"Port Number", "Port Description"
-//   Enum\USBPRINT\TAVIRTQ-5800TQMM\7&2A4B6C8D&0&USB001   the printer the USB printing class driver made
-//     "HardwareID"                                 REG_MULTI_SZ USBPRINT\TAVIRTQ-5800TQMM
+//   Enum\USBPRINT\TAVIRPrinter_TQ-5800TQMM\7&2A4B6C8D&0&USB001   the printer the USB printing class driver made
+//     "HardwareID"                                 REG_MULTI_SZ USBPRINT\TAVIRPrinter_TQ-5800TQMM
 //   Services\usbprint\Enum                         the devices the USB printing class driver drives
 //     "Count", "0" = USB\VID_F1C1&PID_0001\SER123, "1" = ...
 //
@@ -50,7 +50,10 @@ struct UsbPrinterSeed {
   // The device's "ClassGUID"; empty leaves the value out (SetupAPI then does not list the device).
   std::wstring classGuid = kUsbSetupClass;
   // The USBPRINT printer: Enum\USBPRINT\<printerId>\<printerInstance>, "HardwareID" = USBPRINT\<printerId>.
-  std::wstring printerId = L"TAVIRTQ-5800TQMM";
+  // The maker's printers are named for the maker and "Printer" (setup stages
+  // their device values for the id holding "TAVIRPRINTER"), then the model,
+  // then the brand key "TQMM" that tells setup they are the maker's.
+  std::wstring printerId = L"TAVIRPrinter_TQ-5800TQMM";
   std::wstring printerInstance = L"7&2A4B6C8D&0&USB001";
   // The port the USB printing class driver gave it.
   DWORD portNumber = 1;

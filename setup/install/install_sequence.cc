@@ -38,6 +38,10 @@ std::wstring ResultMessage(std::int32_t code) {
 
 void InstallPage::RunInstall() {
   frame->SetTitle(LoadText(IDS_TITLE_INSTALLING));
+  // The buttons go off before the first wait dispatches messages: a click
+  // still queued from the detection page would otherwise reach the frame
+  // while no page is active yet (Next, Back) or close it mid-install (Cancel).
+  for (int button : {kBackButton, kNextButton, kCancelButton, kFinishButton}) frame->EnableButton(button, false);
   ShowStatus(std::wstring(), 0, true);
   fw::Windows().ShowWindow(GetDlgItem(IDC_INSTALL_NAME), fw::SW_HIDE);
   fw::Windows().ShowWindow(GetDlgItem(IDC_INSTALL_PORT), fw::SW_HIDE);
@@ -52,7 +56,6 @@ void InstallPage::RunInstall() {
   progress.SetRange(1, 100);
   progress.SetStep(1);
   progress.SetPos(0);
-  for (int button : {kBackButton, kNextButton, kCancelButton, kFinishButton}) frame->EnableButton(button, false);
 
   resultCode = InstallPrinter();
   if (resultCode == kResultInstalled) {

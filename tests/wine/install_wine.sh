@@ -83,7 +83,7 @@ expect_printer() {  # NAME PORT
   expect_value "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\$1" Port REG_SZ "$2"
 }
 expect_default() {
-  expect_value 'HKCU\Software\Microsoft\Windows NT\CurrentVersion\Windows' device REG_SZ "$1"
+  expect_text_value 'HKCU\Software\Microsoft\Windows NT\CurrentVersion\Windows' device "$1"
 }
 expect_spoolmate() {
   cmp -s "$services/Spoolmate.exe" "$spoolmate_built" || fail "Spoolmate.exe differs from the one built"
@@ -93,11 +93,17 @@ expect_nothing_staged() {
   out=$(w reg query "$class" 2>/dev/null | tr -d '\r') || fail "class key missing"
   if grep -qE '^    _' <<<"$out"; then fail "staged values left in the class key: $out"; fi
 }
-expect_bound() {  # KEY, with or without Mfg
+# The device key values Spoolmate writes; "Driver" names the driver instance
+# this install made (each install adds one: 0000, 0001, ...).
+expect_bound() {
   expect_value "$1" ConfigFlags REG_DWORD 0x0
   expect_value "$1" ClassGUID REG_SZ '{4D36E979-E325-11CE-BFC1-08002BE10318}'
   expect_value "$1" Class REG_SZ Printer
-  expect_value "$1" Driver REG_SZ '{4D36E979-E325-11CE-BFC1-08002BE10318}\0000'
+  expect_value "$1" Mfg REG_SZ TAVIR
+  local out
+  out=$(w reg query "$1" /v Driver 2>/dev/null | tr -d '\r')
+  grep -qE '^    Driver    REG_SZ    \{4D36E979-E325-11CE-BFC1-08002BE10318\}\\[0-9]{4}$' <<<"$out" ||
+    fail "$1: Driver is not an instance of the printer class: $out"
 }
 expect_planted_idle() {
   [[ ! -e $c/planted-ran.txt ]] || fail "a planted program ran: $(iconv -f UTF-16LE -t UTF-8 "$c/planted-ran.txt")"
@@ -128,9 +134,8 @@ expect_default 'TQ-5800,winspool,USB001'
 expect_service_gone_and_quoted
 expect_spoolmate
 expect_nothing_staged
-usbprint_instance='HKLM\SYSTEM\CurrentControlSet\Enum\USBPRINT\TAVIRTQ-5800TQMM\7&2A4B6C8D&0&USB001'
+usbprint_instance='HKLM\SYSTEM\CurrentControlSet\Enum\USBPRINT\TAVIRPrinter_TQ-5800TQMM\7&2A4B6C8D&0&USB001'
 expect_bound "$usbprint_instance"
-expect_value "$usbprint_instance" Mfg REG_SZ TAVIR
 expect_value "$usbprint_instance" DeviceDesc REG_SZ TAVIRPrinter
 grep -q 'dwUpdateMode == 0' "$services/Spoolmate.log" || fail "the log does not show the restoration"
 expect_planted_idle
@@ -155,15 +160,19 @@ expect_spoolmate
 expect_nothing_staged
 lpt_instance='HKLM\SYSTEM\CurrentControlSet\Enum\LPTENUM\TAVIRTQPRINTER5800\5&3B1C9E2&0&LPT1'
 expect_bound "$lpt_instance"
-expect_no_value "$lpt_instance" Mfg
+expect_no_value "$lpt_instance" DeviceDesc  # the parallel mode leaves the description alone
 grep -q 'dwUpdateMode > 0' "$services/Spoolmate.log" || fail "the log does not show the restoration"
 expect_planted_idle
 
-# --- The same printer installed again: a copy, Spoolmate.exe not rewritten. ---
+# --- The same printer installed again under the same name: a copy, and
+# Spoolmate.exe not rewritten. The device now has its driver ("Mfg"), so the
+# parallel scan passes it by and the INF's model is proposed; the user types
+# the name of the first install. ---
 touch -d '2020-01-01' "$services/Spoolmate.exe"
 stamp=$(stat -c %Y "$services/Spoolmate.exe")
 watch_service
-walk second-install name='TQPRINTER' choose=lpt result=ok printer='TQPRINTER (副本 1)' port='LPT1:'
+walk second-install name='TAVIR TQ-5800' choose=lpt type=TQPRINTER result=ok printer='TQPRINTER (副本 1)' \
+  port='LPT1:'
 expect_printer 'TQPRINTER (副本 1)' 'LPT1:'
 expect_default 'TQPRINTER (副本 1),winspool,LPT1:'
 expect_service_gone_and_quoted

@@ -58,6 +58,16 @@ expect_value() {
   out=$(w reg query "$1" /v "$2" 2>/dev/null | tr -d '\r') || fail "$1: no value $2"
   grep -qxF "    $2    $3    $4" <<<"$out" || fail "$1: $2 is not $3 $4: $out"
 }
+# As expect_value for a REG_SZ whose data is not ASCII: reg query prints such
+# text through the console's code page, so the key is exported (UTF-16) and read.
+expect_text_value() {
+  local file="$WINEPREFIX/drive_c/export.reg" want line
+  rm -f "$file"
+  w reg export "$1" 'C:\export.reg' /y >/dev/null 2>&1 || fail "$1: cannot export"
+  want="\"$2\"=\"${3//\\/\\\\}\""
+  line=$(iconv -f UTF-16LE -t UTF-8 "$file" | tr -d '\r' | grep -F -x -- "$want") ||
+    fail "$1: $2 is not \"$3\": $(iconv -f UTF-16LE -t UTF-8 "$file" | tr -d '\r' | grep -F "\"$2\"=")"
+}
 expect_no_value() {
   if w reg query "$1" /v "$2" >/dev/null 2>&1; then fail "$1 still holds $2"; fi
 }

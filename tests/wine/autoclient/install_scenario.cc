@@ -134,8 +134,11 @@ bool InstallWalk::Detect() {
   if (Option(L"choose") == L"lpt" || Option(L"choose") == L"usb") {
     const HWND radio = Option(L"choose") == L"lpt" ? lpt : usb;
     if (!report_.Check(::IsWindowEnabled(radio) && PostClick(radio), L"chose " + Option(L"choose"))) return false;
+    // The click is posted: wait until the radio has taken it.
+    report_.Check(WaitUntil([&] { return ::SendMessageW(radio, BM_GETCHECK, 0, 0) == BST_CHECKED; }, kStepTimeoutMs,
+                            setup_.handle()),
+                  L"the chosen radio is checked");
     Sync(frame_);
-    report_.Check(::SendMessageW(radio, BM_GETCHECK, 0, 0) == BST_CHECKED, L"the chosen radio is checked");
   }
   if (!Option(L"type").empty()) {
     ::SendMessageW(::GetDlgItem(page, kNameBox), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Option(L"type").c_str()));
@@ -166,6 +169,10 @@ bool InstallWalk::Install() {
   if (!report_.Check(started, L"install run started")) return false;
   if (WindowText(frame_) == kInstallingTitle) {
     CheckButtons(report_, frame_, {false, false, false, false}, L"while installing", false);
+    // The picture of the run: once a step's status line shows ("正在...").
+    const HWND status = ::GetDlgItem(Pages(frame_).shown, kInstallStatus);
+    WaitUntil([&] { return WindowText(status).rfind(L"正在", 0) == 0 || FindMessageBox() != nullptr; },
+              kStepTimeoutMs, setup_.handle());
     Screenshot(L"installing");
   }
   HWND box = nullptr;
