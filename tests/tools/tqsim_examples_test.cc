@@ -104,6 +104,19 @@ TEST_P(ExampleTest, GivesItsTranscript) {
 INSTANTIATE_TEST_SUITE_P(Examples, ExampleTest, ::testing::ValuesIn(ExampleNames()),
                          [](const ::testing::TestParamInfo<std::string>& info) { return info.param; });
 
+// The README shows one example in full; it must be the example as it is.
+TEST(ReadmeTest, ShowsTheFirstExampleAsItIs) {
+  const std::string readme = tqsim_test::ReadHostFile(TQ_README);
+  const std::string scenario = tqsim_test::ReadHostFile(std::string(TQSIM_EXAMPLES) + "/usb_printer_answers.json");
+  const std::string transcript =
+      tqsim_test::ReadHostFile(std::string(TQSIM_EXAMPLES) + "/usb_printer_answers.transcript.json");
+  ASSERT_FALSE(scenario.empty());
+  ASSERT_FALSE(transcript.empty());
+  EXPECT_NE(readme.find("```json\n" + scenario + "```\n"), std::string::npos) << "the README's scenario differs";
+  EXPECT_NE(readme.find("```json\n" + transcript + "```\n"), std::string::npos)
+      << "the README's transcript differs from usb_printer_answers.transcript.json";
+}
+
 TEST(LineDiffTest, ShowsChangedLinesWithTheirContext) {
   EXPECT_EQ(LineDiff("a\nb\nc\nd\ne\nf\ng\n", "a\nb\nc\nD\ne\nf\ng\n"), "  b\n  c\n- d\n+ D\n  e\n  f\n");
   EXPECT_EQ(LineDiff("a\n", "a\nnew\n"), "  a\n+ new\n");
