@@ -88,3 +88,16 @@ function(tq_windows_program name)
     COMMAND ${TQ_PECHECK} $<TARGET_FILE:${name}>
     COMMENT "Signing and checking ${name}.exe: 32-bit, ASLR and DEP, system DLLs only")
 endfunction()
+
+# tq_json: nlohmann-json (Debian's nlohmann-json3-dev, header-only) for the
+# tools. Only its own folder goes on the include path, linked into the build
+# tree, so that the cross build never sees the host's /usr/include.
+find_path(TQ_NLOHMANN_JSON_INCLUDE nlohmann/json.hpp PATHS /usr/include NO_CMAKE_FIND_ROOT_PATH REQUIRED)
+set(TQ_JSON_INCLUDE ${CMAKE_BINARY_DIR}/json_include)
+file(MAKE_DIRECTORY ${TQ_JSON_INCLUDE})
+file(CREATE_LINK ${TQ_NLOHMANN_JSON_INCLUDE}/nlohmann ${TQ_JSON_INCLUDE}/nlohmann SYMBOLIC)
+add_library(tq_json INTERFACE)
+target_include_directories(tq_json SYSTEM INTERFACE ${TQ_JSON_INCLUDE})
+
+# Native tools are built into one folder, bin/ of the build tree.
+set(TQ_NATIVE_TOOLS_DIR ${CMAKE_BINARY_DIR}/bin)

@@ -17,7 +17,8 @@
 //   the thread holds and takes them all back before it returns; whatever
 //   changes what such a waiter waits for calls Notify() with the lock held.
 // - The calling thread's account: the administrator that runs setup, unless
-//   the thread belongs to a service process, which runs as the local system.
+//   the thread belongs to a service process, which runs as the local system;
+//   and the program it belongs to, for GetModuleFileName.
 // - Faults: any simulated call can be told to fail with a given Win32 error,
 //   and every call is recorded by name, so a test can fail each call of a run
 //   in turn.

@@ -76,8 +76,8 @@ struct SimServices::Request {
 
 struct SimServices::Process {
   std::wstring serviceKey;
-  std::wstring imagePath;
   std::vector<std::string> serviceArgs;  // argv of the service entry
+  std::wstring imagePath;                // the program's file, its threads' module path
   SERVICE_STATUS_HANDLE statusHandle = 0;
   std::thread thread;
   bool connected = false;

@@ -43,6 +43,8 @@ class SimSystem : public SystemApi {
                        DWORD size) override;
 
   // Test API.
+  // The path of the PC's own program (setup); the threads of a service
+  // process get their service program's path instead.
   void SetModulePath(std::wstring path) { modulePath_ = std::move(path); }
   const std::wstring& modulePath() const { return modulePath_; }
   // The calling thread's program as GetModuleFileName gives it: the image of

@@ -22,12 +22,17 @@ using pf::sim::SimSystem;
 // stops from its handler.
 struct FakeProgram {
   static SimServices* manager;
+  static SimSystem* system;
   static SERVICE_STATUS_HANDLE handle;
   static SERVICE_STATUS status;
   static std::vector<DWORD> controls;
   static std::string entryName;
-  static SimSystem* system;
-  static std::string entryModule;  // GetModuleFileNameA on the service thread
+  static std::wstring mainModule, entryModule;  // GetModuleFileNameW on each thread
+
+  static std::wstring ModulePath() {
+    wchar_t path[MAX_PATH] = {};
+    return std::wstring(path, system->GetModuleFileNameW(0, path, MAX_PATH));
+  }
 
   static void Handler(DWORD control) {
     controls.push_back(control);
@@ -37,25 +42,25 @@ struct FakeProgram {
   }
   static void Entry(DWORD argc, char** argv) {
     entryName = argc > 0 ? argv[0] : "";
-    char path[MAX_PATH] = {};
-    entryModule.assign(path, system->GetModuleFileNameA(0, path, MAX_PATH));
+    entryModule = ModulePath();
     handle = manager->RegisterServiceCtrlHandlerA("Table Name", Handler);
     status = {SERVICE_WIN32_OWN_PROCESS, SERVICE_RUNNING,
               SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_PAUSE_CONTINUE | SERVICE_ACCEPT_SHUTDOWN, 0, 0, 0, 0};
     manager->SetServiceStatus(handle, &status);
   }
   static int Main(int, char**) {
+    mainModule = ModulePath();
     const SERVICE_TABLE_ENTRYA table[] = {{"Table Name", Entry}, {nullptr, nullptr}};
     return manager->StartServiceCtrlDispatcherA(table) ? 0 : 1;
   }
 };
 SimServices* FakeProgram::manager = nullptr;
+SimSystem* FakeProgram::system = nullptr;
+std::wstring FakeProgram::mainModule, FakeProgram::entryModule;
 SERVICE_STATUS_HANDLE FakeProgram::handle = 0;
 SERVICE_STATUS FakeProgram::status{};
 std::vector<DWORD> FakeProgram::controls;
 std::string FakeProgram::entryName;
-SimSystem* FakeProgram::system = nullptr;
-std::string FakeProgram::entryModule;
 
 class SimServiceManagerTest : public ::testing::Test {
  protected:
@@ -109,7 +114,12 @@ TEST_F(SimServiceManagerTest, RunsTheFirstTableEntryAndDeliversControls) {
   SC_HANDLE service = Create(L"Printer Helper", kQuoted);
   ASSERT_TRUE(services_.StartServiceW(service, 0, nullptr));
   EXPECT_EQ(FakeProgram::entryName, "Printer Helper");  // the registration's name, not the table's
-  EXPECT_EQ(FakeProgram::entryModule, "C:\\Program Files\\Common Files\\Services\\Spoolmate.exe");
+  // Both threads of the service process run the service's program; the
+  // caller's thread stays the PC's own program.
+  const std::wstring image = L"C:\\Program Files\\Common Files\\Services\\Spoolmate.exe";
+  EXPECT_EQ(FakeProgram::mainModule, image);
+  EXPECT_EQ(FakeProgram::entryModule, image);
+  EXPECT_EQ(FakeProgram::ModulePath(), L"C:\\TQPrinterSetup\\setup.exe");
   SERVICE_STATUS status{};
   ASSERT_TRUE(services_.QueryServiceStatus(service, &status));
   EXPECT_EQ(status.dwCurrentState, SERVICE_RUNNING);

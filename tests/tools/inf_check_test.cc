@@ -10,13 +10,20 @@
 
 namespace {
 
-TEST(JsonStringTest, EscapesEverythingJsonNeeds) {
-  EXPECT_EQ(JsonString(L"a\"b\\c\n\r\t"), "\"a\\\"b\\\\c\\n\\r\\t\"");
-  EXPECT_EQ(JsonString(std::wstring(L"\x01\x1F", 2)), "\"\\u0001\\u001F\"");
-  EXPECT_EQ(JsonString(L"\x4E2D"), "\"\xE4\xB8\xAD\"");
-  // A pair becomes one four-byte character, lone halves stay escaped.
-  EXPECT_EQ(JsonString(std::wstring{wchar_t(0xD83D), wchar_t(0xDE00)}), "\"\xF0\x9F\x98\x80\"");
-  EXPECT_EQ(JsonString(std::wstring{wchar_t(0xDE00), L'x', wchar_t(0xD83D)}), "\"\\uDE00x\\uD83D\"");
+TEST(InfReportJsonTest, EscapesWhatJsonNeedsAndKeepsTextAsUtf8) {
+  DriverInf inf;
+  inf.lptHardwareId = L"LPTENUM\\TQ";
+  inf.usbHardwareId = L"USBPRINT\\TQ";
+  // Quote, backslash and control characters escaped; Chinese as UTF-8; a
+  // surrogate pair as one four-byte character, a lone half as U+FFFD.
+  inf.modelName =
+      std::wstring(L"a\"b\\c\n\x01\x1F \x4E2D ") + wchar_t(0xD83D) + wchar_t(0xDE00) + L" " + wchar_t(0xDE00);
+  EXPECT_EQ(InfReportJson(L"x.inf", 936, inf),
+            "{\"file\":\"x.inf\",\"codePage\":936,"
+            "\"lptHardwareId\":\"LPTENUM\\\\TQ\",\"usbHardwareId\":\"USBPRINT\\\\TQ\","
+            "\"driverModel\":\"a\\\"b\\\\c\\n\\u0001\\u001f \xE4\xB8\xAD \xF0\x9F\x98\x80 \xEF\xBF\xBD\","
+            "\"deviceDescription\":\"a\\\"b\\\\c\\n\\u0001\\u001f \xE4\xB8\xAD \xF0\x9F\x98\x80 \xEF\xBF\xBD\","
+            "\"lptOffered\":true,\"usbOffered\":true,\"warnings\":[]}");
 }
 
 TEST(InfWarningsTest, NamesEachProblem) {

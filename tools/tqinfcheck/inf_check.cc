@@ -1,15 +1,10 @@
 #include "tools/tqinfcheck/inf_check.h"
 
+#include <nlohmann/json.hpp>
+
 #include "common/text/utf.h"
 
 namespace {
-
-// "\\u" and the unit's four upper-case hex digits, as "\\u%04X" prints them.
-void AppendEscape(std::uint32_t unit, std::string* out) {
-  static const char kHex[] = "0123456789ABCDEF";
-  out->append("\\u");
-  for (int shift = 12; shift >= 0; shift -= 4) out->push_back(kHex[(unit >> shift) & 0xF]);
-}
 
 bool HasTextAfterId(const std::wstring& id) { return id.find_first_of(L" \t,;") != std::wstring::npos; }
 
@@ -33,47 +28,18 @@ std::vector<std::string> InfWarnings(const DriverInf& inf) {
   return warnings;
 }
 
-std::string JsonString(const std::wstring& text) {
-  std::string out = "\"";
-  for (std::size_t i = 0; i < text.size();) {
-    const char32_t c = text::NextCodePoint(text, &i);
-    if (text::IsSurrogate(c)) {
-      AppendEscape(c, &out);
-    } else if (c == '"') {
-      out += "\\\"";
-    } else if (c == '\\') {
-      out += "\\\\";
-    } else if (c == '\n') {
-      out += "\\n";
-    } else if (c == '\r') {
-      out += "\\r";
-    } else if (c == '\t') {
-      out += "\\t";
-    } else if (c < 0x20) {
-      AppendEscape(c, &out);
-    } else {
-      text::AppendUtf8(c, &out);
-    }
-  }
-  return out + "\"";
-}
-
 std::string InfReportJson(const std::wstring& file, std::int32_t codePage, const DriverInf& inf) {
-  std::string json = "{\"file\":" + JsonString(file);
-  json += ",\"codePage\":" + std::to_string(codePage);
-  json += ",\"lptHardwareId\":" + JsonString(inf.lptHardwareId);
-  json += ",\"usbHardwareId\":" + JsonString(inf.usbHardwareId);
-  json += ",\"driverModel\":" + JsonString(inf.modelName);
-  json += ",\"deviceDescription\":" + JsonString(inf.modelName);
-  json += std::string(",\"lptOffered\":") + (IsOfferedHardwareId(inf.lptHardwareId) ? "true" : "false");
-  json += std::string(",\"usbOffered\":") + (IsOfferedHardwareId(inf.usbHardwareId) ? "true" : "false");
-  json += ",\"warnings\":[";
-  std::vector<std::string> warnings = InfWarnings(inf);
-  for (std::size_t i = 0; i < warnings.size(); ++i) {
-    if (i > 0) json += ",";
-    json += JsonString(std::wstring(warnings[i].begin(), warnings[i].end()));
-  }
-  return json + "]}";
+  nlohmann::ordered_json report;
+  report["file"] = text::Utf16ToUtf8(file);
+  report["codePage"] = codePage;
+  report["lptHardwareId"] = text::Utf16ToUtf8(inf.lptHardwareId);
+  report["usbHardwareId"] = text::Utf16ToUtf8(inf.usbHardwareId);
+  report["driverModel"] = text::Utf16ToUtf8(inf.modelName);
+  report["deviceDescription"] = text::Utf16ToUtf8(inf.modelName);
+  report["lptOffered"] = IsOfferedHardwareId(inf.lptHardwareId);
+  report["usbOffered"] = IsOfferedHardwareId(inf.usbHardwareId);
+  report["warnings"] = InfWarnings(inf);
+  return report.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }
 
 bool CheckInf(const std::wstring& path, const std::wstring& shownName, std::string* json) {

@@ -11,10 +11,8 @@
 // Short English texts about what setup will not like in the identity.
 std::vector<std::string> InfWarnings(const DriverInf& inf);
 
-// text as a JSON string literal (UTF-8); lone surrogates become \uXXXX.
-std::string JsonString(const std::wstring& text);
-
-// The report object for the INF named file that was decoded with codePage.
+// The report object for the INF named file that was decoded with codePage,
+// in UTF-8 (a lone surrogate of the INF's text becomes U+FFFD).
 std::string InfReportJson(const std::wstring& file, std::int32_t codePage, const DriverInf& inf);
 
 // Reads the INF at path with the current platform; false when it cannot be

@@ -1,0 +1,217 @@
+#include "tools/tqsim/run.h"
+
+#include <algorithm>
+
+#include "common/text/case_fold.h"
+#include "framework/window_api.h"
+#include "platform/sim/reg_file.h"
+#include "platform/sim/sim_files.h"
+#include "platform/sim/sim_process.h"
+#include "platform/sim/sim_registry.h"
+#include "platform/sim/sim_services.h"
+#include "platform/sim/sim_spooler.h"
+#include "setup/app/setup_app.h"
+#include "tools/tqsim/embedded.h"
+#include "tools/tqsim/recording_platform.h"
+#include "tools/tqsim/simulated_pc.h"
+#include "tools/tqsim/wizard_driver.h"
+
+namespace tqsim {
+namespace {
+
+// The recorded print-UI starts, each completed with what the print UI did.
+void CompletePrintUiEvents(Timeline& timeline, const RecordingProcess& process, const pf::sim::SimPrintUi& printUi) {
+  const std::vector<std::size_t>& events = process.PrintUiEvents();
+  const std::vector<pf::sim::PrintUiRun>& runs = printUi.runs();
+  for (std::size_t i = 0; i < events.size() && i < runs.size(); ++i) {
+    Json outcome;
+    if (!runs[i].added.empty()) outcome["added"] = Utf8(runs[i].added);
+    if (!runs[i].refused.empty()) outcome["refused"] = Utf8(runs[i].refused);
+    outcome["exitCode"] = runs[i].exitCode;
+    outcome["endedMs"] = runs[i].ended;
+    timeline.Amend(events[i], outcome);
+  }
+}
+
+// "ran" when the helper service was created, started, stopped and deleted;
+// "not deployed" when setup never got to create it; "failed" otherwise.
+std::string HelperServiceVerdict(const std::vector<RecordingServices::Operation>& operations) {
+  if (operations.empty()) return "not deployed";
+  for (const char* op : {"create", "start", "stop", "delete"}) {
+    const bool done = std::any_of(operations.begin(), operations.end(),
+                                  [&](const RecordingServices::Operation& o) { return o.op == op && o.ok; });
+    if (!done) return "failed";
+  }
+  return "ran";
+}
+
+Json FilesWritten(pf::sim::SimPc& pc, const std::vector<std::wstring>& paths) {
+  Json files = Json::array();
+  for (const std::wstring& path : paths) {
+    Json file = {{"path", Utf8(path)}};
+    std::string bytes;
+    if (pc.files().ReadFileBytes(path, &bytes)) {
+      file["bytes"] = bytes.size();
+      // Logs are text worth reading; Spoolmate writes its own in the ANSI code page.
+      const std::wstring upper = text::Upper(path);
+      if (upper.size() > 4 && upper.compare(upper.size() - 4, 4, L".LOG") == 0) {
+        file["text"] = Utf8(pc.kernel().FromAnsi(bytes));
+      }
+    } else {
+      file["bytes"] = nullptr;  // gone again
+    }
+    files.push_back(file);
+  }
+  return files;
+}
+
+Json Printers(pf::sim::SimPc& pc) {
+  Json printers = Json::array();
+  for (const std::wstring& name : pc.spooler().PrinterNames()) {
+    const std::optional<pf::sim::SimPrinter> printer = pc.spooler().Printer(name);
+    printers.push_back({{"name", Utf8(name)},
+                        {"port", printer ? Utf8(printer->port) : std::string()},
+                        {"driver", printer ? Utf8(printer->driver) : std::string()}});
+  }
+  return printers;
+}
+
+Json DefaultPrinter(pf::sim::SimPc& pc) {
+  std::wstring device;
+  if (!pc.registry().GetString(pf::HKEY_CURRENT_USER, pf::sim::SimSpooler::ProfileKeyPath(L"windows"), L"Device",
+                               &device)) {
+    return nullptr;
+  }
+  return Utf8(device);
+}
+
+Json Faults(pf::sim::SimPc& pc, const std::vector<FaultPlan>& faults) {
+  Json list = Json::array();
+  const std::vector<std::string> calls = pc.kernel().Calls();
+  for (const FaultPlan& fault : faults) {
+    Json entry = {{"call", fault.call}, {"error", fault.error}};
+    if (fault.occurrence >= 0) entry["occurrence"] = fault.occurrence;
+    entry["callsMade"] = std::count(calls.begin(), calls.end(), fault.call);
+    list.push_back(entry);
+  }
+  return list;
+}
+
+std::string Registry(pf::sim::SimPc& pc) {
+  std::string text = pc.registry().ExportRegText(pf::HKEY_LOCAL_MACHINE, L"");
+  const std::string user = pc.registry().ExportRegText(pf::HKEY_CURRENT_USER, L"");
+  return text + user.substr(pf::sim::FormatRegHeader().size());
+}
+
+// How one run of setup ended.
+struct SetupRun {
+  bool wizardShown = false;
+  bool stuck = false;
+  std::string closedWith;
+  std::optional<InstallOutcome> install;
+};
+
+// Starts setup as a new process would: a fresh context and window system.
+SetupRun RunSetup(const std::vector<std::uint8_t>& resources, const UserPlan& user, Timeline& timeline) {
+  TheSetupContext() = SetupContext();
+  WizardDriver windows(resources, user, timeline);
+  fw::ScopedWindows scopedWindows(&windows);
+  windows.Start();
+  SetupApp app;
+  app.InitInstance();
+  return SetupRun{windows.wizardShown(), windows.stuck(), windows.closedWith(), windows.lastInstall()};
+}
+
+std::string Outcome(const SetupRun& run, const std::string& helperService) {
+  if (!run.wizardShown) return "setup ended at start-up";
+  if (run.stuck) return "the wizard did not close";
+  if (run.closedWith == "cancel") return "cancelled";
+  if (!run.install) return "the wizard did not close";
+  if (run.install->resultCode != 0) return "failed with result code " + std::to_string(run.install->resultCode);
+  if (helperService == "failed") return "installed, but the helper service failed";
+  if (helperService != "ran") return "installed, but the helper service was not deployed";
+  return "installed";
+}
+
+}  // namespace
+
+RunResult RunScenario(const Scenario& scenario) {
+  const std::vector<std::uint8_t> resources = SetupResources();
+  SimulatedPc simulated(scenario, resources);
+  pf::sim::SimPc& pc = simulated.pc();
+  Timeline timeline(pc.kernel());
+  RecordingServices services(pc.services(), timeline);
+  RecordingFiles files(pc.files(), timeline);
+  RecordingProcess process(pc.process(), timeline);
+  pf::Platform platform = pc.platform();
+  platform.services = &services;
+  platform.files = &files;
+  platform.process = &process;
+
+  SetupRun last;
+  std::size_t lastRunOperations = 0;
+  {
+    pf::ScopedPlatform scopedPlatform(platform);
+    for (int run = 1; run <= scenario.runs; ++run) {
+      if (scenario.runs > 1) timeline.Add({{"run", run}});
+      lastRunOperations = services.Operations().size();
+      last = RunSetup(resources, scenario.user, timeline);
+    }
+    // Service threads still running would call into whatever platform comes next.
+    pc.services().EndProcesses();
+  }
+  CompletePrintUiEvents(timeline, process, simulated.printUi());
+
+  std::vector<RecordingServices::Operation> operations = services.Operations();
+  operations.erase(operations.begin(), operations.begin() + static_cast<std::ptrdiff_t>(lastRunOperations));
+  const std::string helperService = HelperServiceVerdict(operations);
+  const std::string outcome = Outcome(last, helperService);
+  const std::optional<InstallOutcome>& install = last.install;
+
+  RunResult result;
+  result.exitCode = outcome == "installed" ? kExitInstalled : kExitNotInstalled;
+  result.virtualMs = pc.kernel().Now();
+  Json& t = result.transcript;
+  t["scenario"] = scenario.fileName;
+  if (!scenario.description.empty()) t["description"] = scenario.description;
+  t["installFolder"] = scenario.installFolder.empty() ? "(the sample package)" : scenario.installFolder;
+  t["timeline"] = timeline.Events();
+  t["resultCode"] = install ? Json(install->resultCode) : Json();
+  t["finalPrinterName"] =
+      install && !install->finalPrinterName.empty() ? Json(Utf8(install->finalPrinterName)) : Json();
+  t["defaultPrinter"] = DefaultPrinter(pc);
+  t["helperService"] = helperService;
+  t["printers"] = Printers(pc);
+  t["filesWritten"] = FilesWritten(pc, files.Written());
+  Json broadcasts = Json::array();
+  for (const pf::sim::BroadcastRecord& broadcast : pc.spooler().broadcasts()) broadcasts.push_back(broadcast.time);
+  t["settingBroadcastsMs"] = broadcasts;
+  if (!scenario.faults.empty()) t["faults"] = Faults(pc, scenario.faults);
+  t["virtualMs"] = result.virtualMs;
+  t["outcome"] = outcome;
+  t["exitCode"] = result.exitCode;
+  result.registry = Registry(pc);
+  return result;
+}
+
+std::string FormatTranscript(const Json& transcript) {
+  auto dump = [](const Json& value) { return value.dump(-1, ' ', false, Json::error_handler_t::replace); };
+  std::string out = "{";
+  bool first = true;
+  for (const auto& [key, value] : transcript.items()) {
+    out += first ? "\n  " : ",\n  ";
+    first = false;
+    out += dump(key) + ": ";
+    const bool listOfObjects = value.is_array() && !value.empty() && value.front().is_object();
+    if (!listOfObjects) {
+      out += dump(value);
+      continue;
+    }
+    out += "[";
+    for (std::size_t i = 0; i < value.size(); ++i) out += (i == 0 ? "\n    " : ",\n    ") + dump(value[i]);
+    out += "\n  ]";
+  }
+  return out + "\n}\n";
+}
+
+}  // namespace tqsim
