@@ -1,5 +1,7 @@
 #include "platform/win32/win32_spooler.h"
 
+#include "platform/win32/system_library.h"
+
 #include <windows.h>
 #include <winspool.h>
 
@@ -8,34 +10,61 @@ namespace {
 
 ::HANDLE H(pf::HANDLE h) { return reinterpret_cast<::HANDLE>(h); }
 
+// winspool.drv, from the system folder (system_library.h).
+SystemLibrary winspool(L"winspool.drv");
+SystemFunction<decltype(::EnumPrintersW)> enumPrinters(winspool, "EnumPrintersW");
+SystemFunction<decltype(::OpenPrinterW)> openPrinter(winspool, "OpenPrinterW");
+SystemFunction<decltype(::GetPrinterW)> getPrinter(winspool, "GetPrinterW");
+SystemFunction<decltype(::SetPrinterW)> setPrinter(winspool, "SetPrinterW");
+SystemFunction<decltype(::ClosePrinter)> closePrinter(winspool, "ClosePrinter");
+
+// Without winspool.drv a call fails as it does when the spooler does not
+// answer.
+pf::BOOL SpoolerUnavailable() {
+  ::SetLastError(RPC_S_SERVER_UNAVAILABLE);
+  return FALSE;
+}
+
 class Win32Spooler : public SpoolerApi {
  public:
   pf::BOOL EnumPrintersW(pf::DWORD flags, const wchar_t* name, pf::DWORD level, pf::BYTE* buffer, pf::DWORD size,
                          pf::DWORD* needed, pf::DWORD* returned) override {
+    const auto call = enumPrinters.Get();
+    if (call == nullptr) return SpoolerUnavailable();
     ::DWORD n = 0, r = 0;
-    const ::BOOL ok = ::EnumPrintersW(flags, const_cast<wchar_t*>(name), level, buffer, size, &n, &r);
+    const ::BOOL ok = call(flags, const_cast<wchar_t*>(name), level, buffer, size, &n, &r);
     if (needed != nullptr) *needed = n;
     if (returned != nullptr) *returned = r;
     return ok;
   }
   pf::BOOL OpenPrinterW(const wchar_t* name, pf::HANDLE* printer, const pf::PRINTER_DEFAULTSW* defaults) override {
+    const auto call = openPrinter.Get();
+    if (call == nullptr) return SpoolerUnavailable();
     ::HANDLE h = nullptr;
-    const ::BOOL ok = ::OpenPrinterW(const_cast<wchar_t*>(name), &h,
-                                     reinterpret_cast<::PRINTER_DEFAULTSW*>(const_cast<pf::PRINTER_DEFAULTSW*>(defaults)));
+    const ::BOOL ok = call(const_cast<wchar_t*>(name), &h,
+                           reinterpret_cast<::PRINTER_DEFAULTSW*>(const_cast<pf::PRINTER_DEFAULTSW*>(defaults)));
     if (printer != nullptr) *printer = reinterpret_cast<pf::HANDLE>(h);
     return ok;
   }
   pf::BOOL GetPrinterW(pf::HANDLE printer, pf::DWORD level, pf::BYTE* buffer, pf::DWORD size,
                        pf::DWORD* needed) override {
+    const auto call = getPrinter.Get();
+    if (call == nullptr) return SpoolerUnavailable();
     ::DWORD n = 0;
-    const ::BOOL ok = ::GetPrinterW(H(printer), level, buffer, size, &n);
+    const ::BOOL ok = call(H(printer), level, buffer, size, &n);
     if (needed != nullptr) *needed = n;
     return ok;
   }
   pf::BOOL SetPrinterW(pf::HANDLE printer, pf::DWORD level, pf::BYTE* info, pf::DWORD command) override {
-    return ::SetPrinterW(H(printer), level, info, command);
+    const auto call = setPrinter.Get();
+    if (call == nullptr) return SpoolerUnavailable();
+    return call(H(printer), level, info, command);
   }
-  pf::BOOL ClosePrinter(pf::HANDLE printer) override { return ::ClosePrinter(H(printer)); }
+  pf::BOOL ClosePrinter(pf::HANDLE printer) override {
+    const auto call = closePrinter.Get();
+    if (call == nullptr) return SpoolerUnavailable();
+    return call(H(printer));
+  }
 
   pf::BOOL WriteProfileStringW(const wchar_t* section, const wchar_t* key, const wchar_t* value) override {
     return ::WriteProfileStringW(section, key, value);
