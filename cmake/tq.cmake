@@ -53,10 +53,11 @@ function(tq_sources_of var)
 endfunction()
 
 # tq_windows_program(NAME SOURCES <file>... [DEPS <target>...] [GUI] [NO_EXCEPTIONS])
-# A shipped Windows executable with the lean C++ runtime error paths
-# (platform/win32/runtime/), optimised as a whole at link time, stripped of
-# symbols and debugging data, and signed (cmake/signing.cmake); the build
-# check runs on the signed image.
+# A shipped Windows executable whose entry point first narrows the DLL search
+# to the system folder (platform/win32/runtime/program_start.cc), with the
+# lean C++ runtime error paths (platform/win32/runtime/), optimised as a
+# whole at link time, stripped of symbols and debugging data, and signed
+# (cmake/signing.cmake); the build check runs on the signed image.
 # NO_EXCEPTIONS: for a program that catches no exception, so that any would
 # end it anyway: its own sources are compiled without exception support and
 # without guards on function-local statics (the program must make those on
@@ -70,6 +71,7 @@ function(tq_windows_program name)
   else()
     add_executable(${name} ${ARG_SOURCES} $<TARGET_OBJECTS:tq_cxx_runtime>)
   endif()
+  target_sources(${name} PRIVATE $<TARGET_OBJECTS:tq_program_start>)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS})
   # One partition: the programs are small, and GCC 12's partitioned
@@ -77,9 +79,9 @@ function(tq_windows_program name)
   # (binds_to_current_def_p).
   target_link_options(${name} PRIVATE -s -flto -flto-partition=one)
   if(ARG_GUI)
-    target_link_options(${name} PRIVATE -mwindows -municode)
+    target_link_options(${name} PRIVATE -mwindows -municode LINKER:--entry=_TqWindowsProgramStart)
   else()
-    target_link_options(${name} PRIVATE -mconsole)
+    target_link_options(${name} PRIVATE -mconsole LINKER:--entry=_TqConsoleProgramStart)
   endif()
   # A new certificate signs again (cmake/signing.cmake).
   set_property(TARGET ${name} APPEND PROPERTY LINK_DEPENDS ${TQ_SIGN_CERT} ${TQ_SIGN_KEY})
