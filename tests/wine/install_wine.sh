@@ -5,10 +5,14 @@
 # Wine's print UI adds nothing, so the prefix gets the stand-in printui.dll
 # (tests/wine/printui); everything else is Wine's own: SetupAPI, the
 # spooler, the profile, the service manager running Spoolmate.exe.
+# setup.exe runs as from a downloads folder, beside DLLs named like the
+# system's and a rundll32.exe, with another such folder as its current
+# directory; none of them may ever be loaded or started.
 #   install_wine.sh <tq_autoclient.exe> <dist folder> <printui.dll> <planted.exe> <Spoolmate.exe> <tq_usbprinter.exe>
+#                   <folder of the planted DLLs and tq_dll_probe.exe>
 set -euo pipefail
 client=$(realpath "$1") dist=$(realpath "$2") printui=$(realpath "$3") planted=$(realpath "$4")
-spoolmate_built=$(realpath "$5") usbprinter_exe=$(realpath "$6")
+spoolmate_built=$(realpath "$5") usbprinter_exe=$(realpath "$6") planted_dlls=$(realpath "$7")
 build=$(cd "$(dirname "$client")/.." && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 
@@ -17,7 +21,10 @@ source "$here/lib.sh"
 [[ -f $dist/setup.exe ]] || fail "no setup.exe in $dist (run make first)"
 start_display
 new_prefix
-export WINEDLLOVERRIDES="mscoree,mshtml=;printui=n"
+# Wine takes a DLL from the program's folder (or the current directory) over
+# its own only when told to prefer native DLLs; Windows always would.
+planted_names=(version.dll uxtheme.dll winspool.drv setupapi.dll dwmapi.dll cryptbase.dll)
+export WINEDLLOVERRIDES="mscoree,mshtml=;printui=n;version,uxtheme,winspool.drv,setupapi,dwmapi,cryptbase=n,b"
 
 c=$WINEPREFIX/drive_c
 cp "$printui" "$c/windows/system32/printui.dll"
@@ -31,6 +38,17 @@ services="$c/Program Files/Common Files/Services"
 # Programs an unquoted service path would start first, as the local system account.
 cp "$planted" "$c/Program.exe"
 cp "$planted" "$c/Program Files/Common.exe"
+# The planted DLLs (each appends a line to C:\planted-dlls.txt when it is
+# loaded) and a rundll32.exe, beside setup.exe and in the folder every walk
+# gives it as its current directory.
+plant() {
+  mkdir -p "$1"
+  local name
+  for name in "${planted_names[@]}"; do cp "$planted_dlls/$name" "$1/"; done
+  cp "$planted" "$1/rundll32.exe"
+}
+plant "$c/TQPrinterSetup"
+plant "$c/Downloads"
 
 class='HKLM\SYSTEM\CurrentControlSet\Control\Class\{4D36E979-E325-11CE-BFC1-08002BE10318}'
 seeds=$here/../seeds
@@ -46,13 +64,15 @@ walk() {
   local name=$1; shift
   echo "== $name"
   set +e
-  w "$client" --install 'C:\TQPrinterSetup\setup.exe' "$(winpath "$build/install-run")" "shots=$name" "$@" |
+  w "$client" --install 'C:\TQPrinterSetup\setup.exe' "$(winpath "$build/install-run")" "shots=$name" \
+    'cwd=C:\Downloads' "$@" |
     tr -d '\r' | tee "$build/install-run/$name.log"
   local rc=${PIPESTATUS[0]}
   set -e
   for bmp in "$build/install-run/$name"-*.bmp; do
     [[ -e $bmp ]] && convert "$bmp" "$shots/$(basename "${bmp%.bmp}").png"
   done
+  expect_planted_idle
   [[ $rc -eq 0 ]] || fail "$name: the walk failed (see above)"
 }
 
@@ -107,7 +127,20 @@ expect_bound() {
 }
 expect_planted_idle() {
   [[ ! -e $c/planted-ran.txt ]] || fail "a planted program ran: $(iconv -f UTF-16LE -t UTF-8 "$c/planted-ran.txt")"
+  [[ ! -e $c/planted-dlls.txt ]] ||
+    fail "a planted DLL was loaded: $(iconv -f UTF-16LE -t UTF-8 "$c/planted-dlls.txt")"
 }
+
+# --- The planted DLLs are live: a program beside them that loads them by
+# name gets each of them, and each leaves its mark. ---
+cp "$planted_dlls/tq_dll_probe.exe" "$c/TQPrinterSetup/"
+w 'C:\TQPrinterSetup\tq_dll_probe.exe' "${planted_names[@]}" >/dev/null 2>&1 || fail "tq_dll_probe could not load them"
+for name in "${planted_names[@]}"; do
+  iconv -f UTF-16LE -t UTF-8 "$c/planted-dlls.txt" 2>/dev/null | tr -d '\r' |
+    grep -qixF "C:\TQPrinterSetup\\$name loaded by C:\TQPrinterSetup\tq_dll_probe.exe" ||
+    fail "the planted $name left no mark when tq_dll_probe loaded it"
+done
+rm "$c/planted-dlls.txt" "$c/TQPrinterSetup/tq_dll_probe.exe"
 
 # --- No printer: detection finds nothing; USB install fails with result 3. ---
 walk no-printer status='没有检测到打印机！' name='TAVIR TQ-5800' usb=checked usb_radio=enabled \
@@ -138,7 +171,6 @@ usbprint_instance='HKLM\SYSTEM\CurrentControlSet\Enum\USBPRINT\TAVIRPrinter_TQ-5
 expect_bound "$usbprint_instance"
 expect_value "$usbprint_instance" DeviceDesc REG_SZ TAVIRPrinter
 grep -q 'dwUpdateMode == 0' "$services/Spoolmate.log" || fail "the log does not show the restoration"
-expect_planted_idle
 
 # --- A USB printer of another maker: its description after the first space. ---
 import_seed usb_printer_other_maker.reg
@@ -162,7 +194,6 @@ lpt_instance='HKLM\SYSTEM\CurrentControlSet\Enum\LPTENUM\TAVIRTQPRINTER5800\5&3B
 expect_bound "$lpt_instance"
 expect_no_value "$lpt_instance" DeviceDesc  # the parallel mode leaves the description alone
 grep -q 'dwUpdateMode > 0' "$services/Spoolmate.log" || fail "the log does not show the restoration"
-expect_planted_idle
 
 # --- The same printer installed again under the same name: a copy, and
 # Spoolmate.exe not rewritten. The device now has its driver ("Mfg"), so the
@@ -178,7 +209,6 @@ expect_default 'TQPRINTER (副本 1),winspool,LPT1:'
 expect_service_gone_and_quoted
 [[ $(stat -c %Y "$services/Spoolmate.exe") == "$stamp" ]] || fail "Spoolmate.exe was rewritten"
 expect_spoolmate
-expect_planted_idle
 
 wineserver -k
 rm -rf "$WINEPREFIX"  # kept only when a check failed

@@ -6,10 +6,12 @@ ChildProcess::~ChildProcess() {
   if (process_) ::CloseHandle(process_);
 }
 
-bool ChildProcess::Start(const std::wstring& path, std::wstring* error) {
-  std::wstring folder = path;
-  size_t slash = folder.find_last_of(L"\\/");
-  folder = slash == std::wstring::npos ? L"." : folder.substr(0, slash);
+bool ChildProcess::Start(const std::wstring& path, std::wstring* error, const std::wstring& directory) {
+  std::wstring folder = directory.empty() ? path : directory;
+  if (directory.empty()) {
+    const size_t slash = folder.find_last_of(L"\\/");
+    folder = slash == std::wstring::npos ? L"." : folder.substr(0, slash);
+  }
   std::wstring command_line = L"\"" + path + L"\"";
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);

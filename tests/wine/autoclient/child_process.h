@@ -1,4 +1,4 @@
-// The program under test, started in its own folder.
+// The program under test, started in its own folder or in another one.
 #pragma once
 
 #include <string>
@@ -14,9 +14,10 @@ class ChildProcess {
   ChildProcess& operator=(const ChildProcess&) = delete;
   ~ChildProcess();
 
-  // Starts the program with its folder as the current folder. On failure
-  // returns false and describes why in `error`.
-  bool Start(const std::wstring& path, std::wstring* error);
+  // Starts the program with `directory` as its current folder, or its own
+  // folder when `directory` is empty. On failure returns false and describes
+  // why in `error`.
+  bool Start(const std::wstring& path, std::wstring* error, const std::wstring& directory = L"");
 
   bool Running() const;
   // Waits up to `timeout_ms` for the end; gives the exit code when it ended.

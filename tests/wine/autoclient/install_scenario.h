@@ -23,6 +23,7 @@ namespace autoclient {
 //   port=<text>      the port on the port line (1006) at the end
 //   shots=<prefix>   screenshots <prefix>-detect, -installing, -done (.bmp)
 //   pages=1          also screenshots of the welcome and connection pages
+//   cwd=<folder>     setup.exe's current folder (default: its own folder)
 using InstallOptions = std::map<std::wstring, std::wstring>;
 
 void RunInstallScenario(Report& report, ChildProcess& setup, const std::wstring& shot_folder,

@@ -38,7 +38,10 @@ int wmain(int argc, wchar_t** argv) {
     ::CreateDirectoryW(argv[3], nullptr);
     autoclient::ChildProcess setup;
     std::wstring error;
-    if (!report.Check(setup.Start(argv[2], &error), std::wstring(L"started ") + argv[2] + L" " + error)) return 1;
+    const std::wstring directory = options.count(L"cwd") != 0 ? options[L"cwd"] : L"";
+    if (!report.Check(setup.Start(argv[2], &error, directory), std::wstring(L"started ") + argv[2] + L" " + error)) {
+      return 1;
+    }
     autoclient::RunInstallScenario(report, setup, argv[3], options);
     report.Note(std::to_wstring(report.failures()) + L" failed check(s)");
     return report.failures() == 0 ? 0 : 1;
