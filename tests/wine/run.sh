@@ -2,6 +2,9 @@
 # Runs a Windows program under Wine in the build's private prefix, with a
 # virtual X display. The prefix is made once (wineboot --init) and given a
 # CJK font in place of the dialog fonts so that Chinese text shows.
+# TQ_WINE_DLL_OVERRIDES adds DLL overrides for the program alone, such as
+# "shell32=d" to refuse it a DLL; the session's own programs (the desktop,
+# the services), which need such DLLs, are started before it without them.
 set -euo pipefail
 exe=$1; shift
 build=$(cd "$(dirname "$exe")/.." && pwd)
@@ -40,8 +43,12 @@ if [[ -z ${DISPLAY:-} ]]; then
   done
 fi
 
+if [[ -n ${TQ_WINE_DLL_OVERRIDES:-} ]]; then
+  wineserver -p5
+  wine cmd /c exit >/dev/null 2>&1
+fi
 set +e
-wine "$exe" "$@"
+WINEDLLOVERRIDES="$WINEDLLOVERRIDES${TQ_WINE_DLL_OVERRIDES:+;$TQ_WINE_DLL_OVERRIDES}" wine "$exe" "$@"
 rc=$?
 wineserver -w
 exit $rc
