@@ -6,6 +6,15 @@ export WINEARCH=win32
 export WINEDEBUG=${WINEDEBUG:--all}
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# at_exit COMMAND: run when the test ends, the latest first.
+exit_actions=()
+run_exit_actions() {
+  local i
+  for ((i = ${#exit_actions[@]} - 1; i >= 0; i--)); do eval "${exit_actions[i]}"; done
+}
+trap run_exit_actions EXIT
+at_exit() { exit_actions+=("$1"); }
 w() { timeout 120 wine "$@"; }
 
 # A fresh prefix with a CJK font in place of the dialog fonts; then one
@@ -13,7 +22,7 @@ w() { timeout 120 wine "$@"; }
 # anew would start every auto-start service by itself, as Windows does at boot.
 new_prefix() {
   rm -rf "$WINEPREFIX"
-  trap 'wineserver -k 2>/dev/null || true' EXIT
+  at_exit 'wineserver -k 2>/dev/null || true'
   WINEDLLOVERRIDES="mscoree,mshtml=" timeout 300 wineboot --init >/dev/null 2>&1 || fail "wineboot --init"
   local font
   for font in Arial Tahoma "MS Shell Dlg" "MS Shell Dlg 2" SimSun NSimSun "宋体" "新宋体" "微软雅黑" "Microsoft YaHei"; do
@@ -33,7 +42,7 @@ start_display() {
     if [[ ! -e /tmp/.X11-unix/X$n && ! -e /tmp/.X$n-lock ]]; then
       Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
       local xvfb=$!
-      trap 'kill '"$xvfb"' 2>/dev/null || true; wineserver -k 2>/dev/null || true' EXIT
+      at_exit "kill $xvfb 2>/dev/null || true"
       export DISPLAY=:$n
       for _ in $(seq 50); do [[ -e /tmp/.X11-unix/X$n ]] && return 0; sleep 0.1; done
       fail "Xvfb :$n did not start"
