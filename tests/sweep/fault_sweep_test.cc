@@ -272,9 +272,10 @@ struct Documented {
 // 491 with the error, the run going on with the list it has), the print
 // UI's start (result 30), the USB printer's presence check (result 3), the
 // helper service program's extraction (message 498, the printer installed
-// all the same), the INF at start-up.
+// all the same), the INF at start-up (message 519, and setup ends).
 const Documented kDocumented[] = {
-    {"the INF at start-up", "CreateFileW", Nth(0), false, std::nullopt, {kNoInf}, false, false},
+    {"the INF's opening at start-up", "CreateFileW", Nth(0), false, std::nullopt, {kNoInf}, false, false},
+    {"the INF's reading at start-up", "ReadFile", Nth(0), false, std::nullopt, {kNoInf}, false, false},
     {"the size query before the print UI", "EnumPrintersW", Nth(0), false, 0, {}, true, true},
     {"the listing before the print UI", "EnumPrintersW", Nth(1), false, 0, {ListingFailed(1722)}, true, true},
     // The size asked for stays 0, so the listing gets no room for the printer there is.
