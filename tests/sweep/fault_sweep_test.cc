@@ -56,6 +56,10 @@ const CallFailure kFailures[] = {
     {"CreateFileA", {pf::ERROR_SHARING_VIOLATION}},
     {"ReadFile", {pf::ERROR_GEN_FAILURE}},
     {"WriteFile", {kErrorDiskFull}},
+    {"GetFileSizeEx", {pf::ERROR_DEVICE_NOT_CONNECTED}},  // the medium that held the file went away
+    {"SetFilePointerEx", {pf::ERROR_DEVICE_NOT_CONNECTED}},
+    {"CreateDirectoryW", {pf::ERROR_ACCESS_DENIED}},
+    {"SetCurrentDirectoryW", {pf::ERROR_ACCESS_DENIED}},
     {"GetOverlappedResult", {pf::ERROR_GEN_FAILURE}},
     {"DeviceIoControl", {pf::ERROR_GEN_FAILURE}},
     {"CancelIo", {pf::ERROR_NOT_FOUND}},
@@ -72,7 +76,8 @@ const CallFailure kFailures[] = {
     {"EnumPrintersW", {pf::RPC_S_SERVER_UNAVAILABLE}},
     {"WriteProfileStringW", {pf::ERROR_ACCESS_DENIED}},
     {"SendMessageTimeoutW", {pf::ERROR_TIMEOUT}},
-    // Programs, folders and the program's own resources.
+    // Windows' version, programs, folders and the program's own resources.
+    {"GetVersionExW", {pf::ERROR_INSUFFICIENT_BUFFER}},
     {"ShellExecuteExW", {pf::ERROR_FILE_NOT_FOUND}},
     {"GetSystemDirectoryW", {pf::ERROR_NOT_ENOUGH_MEMORY}},
     {"GetWindowsDirectoryW", {pf::ERROR_NOT_ENOUGH_MEMORY}},
@@ -97,9 +102,11 @@ const CallFailure kFailures[] = {
 };
 
 // Calls that Windows does not fail for the arguments a program passes them:
-// closing or freeing what it holds, sleeping, showing a message box.
-const char* const kNeverFail[] = {"CloseHandle",  "RegCloseKey", "CloseServiceHandle", "ClosePrinter",
-                                  "SetupDiDestroyDeviceInfoList", "LocalFree", "Sleep", "MessageBoxW"};
+// closing or freeing what it holds, sleeping, showing a message box, telling
+// the current directory into a buffer large enough.
+const char* const kNeverFail[] = {"CloseHandle", "RegCloseKey", "CloseServiceHandle", "ClosePrinter",
+                                  "SetupDiDestroyDeviceInfoList", "LocalFree", "Sleep", "MessageBoxW",
+                                  "GetCurrentDirectoryW"};
 
 const CallFailure* FailureOf(const std::string& call) {
   for (const CallFailure& failure : kFailures) {
@@ -276,6 +283,9 @@ struct Documented {
 const Documented kDocumented[] = {
     {"the INF's opening at start-up", "CreateFileW", Nth(0), false, std::nullopt, {kNoInf}, false, false},
     {"the INF's reading at start-up", "ReadFile", Nth(0), false, std::nullopt, {kNoInf}, false, false},
+    {"the INF's size at start-up", "GetFileSizeEx", Nth(0), false, std::nullopt, {kNoInf}, false, false},
+    // The version stays unknown (0): older than Windows 2000 as far as setup can tell.
+    {"the version probe", "GetVersionExW", Nth(0), false, 100, {kWindowsTooOld}, false, false},
     {"the size query before the print UI", "EnumPrintersW", Nth(0), false, 0, {}, true, true},
     {"the listing before the print UI", "EnumPrintersW", Nth(1), false, 0, {ListingFailed(1722)}, true, true},
     // The size asked for stays 0, so the listing gets no room for the printer there is.
