@@ -276,7 +276,7 @@ struct Documented {
 };
 
 // What the product's rules give when one step fails: the listings (message
-// 491 with the error, the run going on with the list it has), the print
+// 491 with the error; the run goes on only with both lists whole), the print
 // UI's start (result 30), the USB printer's presence check (result 3), the
 // helper service program's extraction (message 498, the printer installed
 // all the same), the INF at start-up (message 519, and setup ends).
@@ -287,7 +287,9 @@ const Documented kDocumented[] = {
     // The version stays unknown (0): older than Windows 2000 as far as setup can tell.
     {"the version probe", "GetVersionExW", Nth(0), false, 100, {kWindowsTooOld}, false, false},
     {"the size query before the print UI", "EnumPrintersW", Nth(0), false, 0, {}, true, true},
-    {"the listing before the print UI", "EnumPrintersW", Nth(1), false, 0, {ListingFailed(1722)}, true, true},
+    // Without the printers there before, no printer afterwards could be told for the new one.
+    {"the listing before the print UI", "EnumPrintersW", Nth(1), false, 30, {ListingFailed(1722), kUnknownError},
+     false, false},
     // The size asked for stays 0, so the listing gets no room for the printer there is.
     {"the size query after the print UI", "EnumPrintersW", Nth(2), false, 30, {ListingFailed(122), kUnknownError},
      true, false},
