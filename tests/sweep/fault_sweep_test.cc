@@ -5,7 +5,9 @@
 // hold no handle and no local memory, show only the product's own messages,
 // report success only for a printer it added, and leave a PC on which a
 // second, clean installation succeeds. Where a failure has a documented
-// message, the run shows exactly that.
+// message, the run shows exactly that. A third sweep takes an installation
+// that fails (a printer on the PC already, a print UI that adds nothing):
+// no failing call may turn it into a success.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -337,6 +339,10 @@ struct SweptInstallation {
   const char* name;
   const char* example;  // tqsim's example that describes the PC and the user
   bool parallel;
+  // The PC has a printer already and its print UI adds nothing, so the
+  // installation fails (result 30); no failing call may make that a
+  // success. The second installation has a print UI that works.
+  bool printUiAddsNothing;
 };
 
 void PrintTo(const SweptInstallation& swept, std::ostream* out) { *out << swept.name; }
@@ -359,6 +365,18 @@ class FaultSweepTest : public ::testing::TestWithParam<SweptInstallation> {
   void SetUp() override {
     std::string error;
     ASSERT_TRUE(ReadExample(GetParam().example, &scenario_, &error)) << error;
+    if (GetParam().printUiAddsNothing) {
+      scenario_.printers.push_back({L"Office Laser", L"LPT2:", L"Generic Laser"});
+      scenario_.printUi.behaviour = tqsim::PrintUiPlan::Behaviour::kAddsNothing;
+    }
+  }
+
+  // What the run without a fault must show.
+  std::string NotAsExpected(const Outcome& o, Installation& pc) {
+    if (!GetParam().printUiAddsNothing) return Joined(NotCleanlyInstalled(o, Outcome(), GetParam().parallel, pc));
+    std::vector<std::string> broken = BrokenRules(o, pc);
+    if (o.resultCode != 30 || o.messages != std::vector<std::wstring>{kUnknownError}) broken.push_back("not result 30");
+    return Joined(broken);
   }
 
   tqsim::Scenario scenario_;
@@ -370,8 +388,8 @@ TEST_P(FaultSweepTest, EveryCallFailingInTurnEndsSoundlyAndACleanInstallFollows)
   std::vector<std::string> recorded;
   {
     Installation pc(scenario_);
-    const Outcome clean = pc.Run();
-    ASSERT_EQ(Joined(NotCleanlyInstalled(clean, Outcome(), parallel, pc)), "") << Describe(clean);
+    const Outcome unfaulted = pc.Run();
+    ASSERT_EQ(NotAsExpected(unfaulted, pc), "") << Describe(unfaulted);
     recorded = pc.calls();
   }
   const std::vector<Fault> faults = FaultsOf(recorded);
@@ -389,21 +407,24 @@ TEST_P(FaultSweepTest, EveryCallFailingInTurnEndsSoundlyAndACleanInstallFollows)
       pc.Restart();
       ++restarts;
     }
+    pc.printUi().AddsThePrinter();
     const Outcome again = pc.Run();
     EXPECT_EQ(Joined(NotCleanlyInstalled(again, faulted, parallel, pc)), "")
         << "after " << Describe(fault) << " (" << Describe(faulted) << "), the second install: " << Describe(again);
     classes[Describe(faulted)].push_back(Describe(fault));
     outcomes[Describe(fault)] = faulted;
   }
-  ExpectDocumentedOutcomes(recorded, parallel, outcomes);
+  if (!GetParam().printUiAddsNothing) ExpectDocumentedOutcomes(recorded, parallel, outcomes);
 
   const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
   PrintSweep(GetParam().name, faults.size(), restarts, classes, static_cast<long long>(ms.count()));
 }
 
 INSTANTIATE_TEST_SUITE_P(Installations, FaultSweepTest,
-                         ::testing::Values(SweptInstallation{"usb", "usb_printer_answers.json", false},
-                                           SweptInstallation{"parallel", "lpt_printer.json", true}),
+                         ::testing::Values(SweptInstallation{"usb", "usb_printer_answers.json", false, false},
+                                           SweptInstallation{"parallel", "lpt_printer.json", true, false},
+                                           SweptInstallation{"usb_print_ui_adds_nothing", "usb_printer_answers.json",
+                                                             false, true}),
                          [](const ::testing::TestParamInfo<SweptInstallation>& info) { return info.param.name; });
 
 }  // namespace

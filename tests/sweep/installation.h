@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/sim/sim_print_ui.h"
 #include "tools/tqsim/scenario.h"
 #include "tools/tqsim/simulated_pc.h"
 
@@ -75,6 +76,8 @@ class Installation {
   // Restarts the PC: the running services get the shutdown control and
   // their processes end.
   void Restart();
+  // The PC's print UI, to change what it does between runs.
+  pf::sim::SimPrintUi& printUi() { return simulated_.printUi(); }
   // The port of a printer, or empty.
   std::wstring PortOf(const std::wstring& printer);
 

@@ -25,6 +25,7 @@ class SimulatedPc {
 
   pf::sim::SimPc& pc() { return pc_; }
   const pf::sim::SimPrintUi& printUi() const { return printUi_; }
+  pf::sim::SimPrintUi& printUi() { return printUi_; }
 
  private:
   pf::sim::SimPc pc_;
