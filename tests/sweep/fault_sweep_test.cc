@@ -1,13 +1,13 @@
-// The fault sweep: the whole installation (the maker's USB printer, and a
-// parallel-port printer) runs once to record the platform calls it makes,
-// setup's and the helper service's, then once for each of those calls with
-// that call failing as Windows fails it. Every run must end without a crash,
-// hold no handle and no local memory, show only the product's own messages,
-// report success only for a printer it added, and leave a PC on which a
-// second, clean installation succeeds. Where a failure has a documented
-// message, the run shows exactly that. A third sweep takes an installation
-// that fails (a printer on the PC already, a print UI that adds nothing):
-// no failing call may turn it into a success.
+// The fault sweep: the whole installation (the maker's USB printer answering
+// at once and answering too late, and a parallel-port printer) runs once to
+// record the platform calls it makes, setup's and the helper service's, then
+// once for each of those calls with that call failing as Windows fails it.
+// Every run must end without a crash, hold no handle and no local memory,
+// show only the product's own messages, report success only for a printer it
+// added, and leave a PC on which a second, clean installation succeeds.
+// Where a failure has a documented message, the run shows exactly that. One
+// more sweep takes an installation that fails (a printer on the PC already, a
+// print UI that adds nothing): no failing call may turn it into a success.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -422,6 +422,8 @@ TEST_P(FaultSweepTest, EveryCallFailingInTurnEndsSoundlyAndACleanInstallFollows)
 
 INSTANTIATE_TEST_SUITE_P(Installations, FaultSweepTest,
                          ::testing::Values(SweptInstallation{"usb", "usb_printer_answers.json", false, false},
+                                           SweptInstallation{"usb_late_reply", "usb_printer_answers_too_late.json",
+                                                             false, false},
                                            SweptInstallation{"parallel", "lpt_printer.json", true, false},
                                            SweptInstallation{"usb_print_ui_adds_nothing", "usb_printer_answers.json",
                                                              false, true}),
