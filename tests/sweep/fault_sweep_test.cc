@@ -179,13 +179,15 @@ std::wstring ResultMessage(int code) {
 
 // --- What every run must show and leave ---
 
-// The rules that hold whatever failed: nothing held, only the product's
-// messages, a result and its message or the success line, success only for
-// a printer added, and a default printer entry only for that printer.
+// The rules that hold whatever failed: nothing held (no USB transfer left
+// pending either), only the product's messages, a result and its message or
+// the success line, success only for a printer added, and a default printer
+// entry only for that printer.
 std::vector<std::string> BrokenRules(const Outcome& o, Installation& pc) {
   std::vector<std::string> broken;
   if (o.openHandles) broken.push_back("handles left open");
   if (o.localBlocks) broken.push_back("local memory left allocated");
+  if (o.pendingTransfers) broken.push_back("a USB transfer left pending on memory that is gone");
   for (const std::wstring& message : o.messages) {
     if (!IsProductMessage(message)) broken.push_back("a message box that is not the product's");
   }

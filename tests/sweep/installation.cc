@@ -8,6 +8,7 @@
 #include "platform/sim/sim_services.h"
 #include "platform/sim/sim_spooler.h"
 #include "platform/sim/sim_system.h"
+#include "platform/sim/sim_usb_printer.h"
 #include "tools/tqsim/embedded.h"
 #include "tools/tqsim/run.h"
 
@@ -89,6 +90,7 @@ std::string Describe(const Outcome& o) {
   if (o.registrationLeft) line += o.helperStillRunning ? ", helper still running" : ", registration left";
   if (o.openHandles) line += ", " + std::to_string(o.openHandles) + " handle(s) open";
   if (o.localBlocks) line += ", " + std::to_string(o.localBlocks) + " local block(s) held";
+  if (o.pendingTransfers) line += ", " + std::to_string(o.pendingTransfers) + " USB transfer(s) pending";
   return line;
 }
 
@@ -148,6 +150,7 @@ Outcome Installation::Run(const std::optional<Fault>& fault) {
   outcome.helperStarted = pc.services().StartedPrograms().size() > startsBefore;
   outcome.openHandles = pc.kernel().OpenHandleCount();
   outcome.localBlocks = pc.system().LocalBlockCount();
+  for (const auto& printer : simulated_.usbPrinters()) outcome.pendingTransfers += printer->PendingTransfers();
   return outcome;
 }
 

@@ -54,6 +54,9 @@ struct Outcome {
   // if it still runs, holds nothing of the kernel's).
   std::size_t openHandles = 0;
   std::size_t localBlocks = 0;
+  // Transfers on the USB printer's pipe still pending: each would complete
+  // into a buffer and an OVERLAPPED that are gone.
+  std::size_t pendingTransfers = 0;
 };
 // One line: the result, the lines and messages, the printer, the default
 // entry, the device keys and the helper service.
