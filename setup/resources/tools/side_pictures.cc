@@ -3,6 +3,7 @@
 // A blue-to-teal gradient, a stylised printer with paper, a coloured status
 // lamp per page and the product name in dot-matrix letters.
 #include <cstdint>
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -27,9 +28,11 @@ class Picture {
   int width() const { return w_; }
   int height() const { return h_; }
   // An 8-bit BMP with a palette of exactly the colours used (the drawing
-  // has fewer than 256: flat shapes and a gradient of at most 170 steps), so
-  // the file is a third of the 24-bit one and looks the same. False when the
-  // picture has more than 256 colours or the file cannot be written.
+  // has fewer than 256: flat shapes and a gradient of at most 170 steps),
+  // run-length encoded (BI_RLE8, which the system's bitmap loading decodes):
+  // a row of the gradient is mostly one colour, so the file is a small part
+  // of the plain 8-bit one and shows the same pixels. False when the picture
+  // has more than 256 colours or the file cannot be written.
   bool Save(const std::string& path) const {
     std::vector<Rgb> palette;
     std::map<uint32_t, uint8_t> index;
@@ -39,23 +42,36 @@ class Picture {
       index[Key(c)] = static_cast<uint8_t>(palette.size());
       palette.push_back(c);
     }
-    const int row = (w_ + 3) & ~3;
+    // Rows bottom up, each as runs of (count, colour index), then the end of
+    // the line (0, 0); the end of the picture is (0, 1).
+    std::vector<uint8_t> bitsData;
+    for (int y = h_ - 1; y >= 0; --y) {
+      const Rgb* row = &px_[static_cast<size_t>(y) * w_];
+      for (int x = 0; x < w_;) {
+        const uint8_t colour = index[Key(row[x])];
+        int run = 1;
+        while (x + run < w_ && run < 255 && index[Key(row[x + run])] == colour) ++run;
+        bitsData.push_back(static_cast<uint8_t>(run));
+        bitsData.push_back(colour);
+        x += run;
+      }
+      bitsData.push_back(0);
+      bitsData.push_back(y == 0 ? 1 : 0);
+    }
     const uint32_t bits = 54 + 4 * static_cast<uint32_t>(palette.size());
-    const uint32_t size = static_cast<uint32_t>(row) * h_;
+    const uint32_t size = static_cast<uint32_t>(bitsData.size());
     std::vector<uint8_t> out(bits + size, 0);
     auto put32 = [&](size_t at, uint32_t v) { for (int i = 0; i < 4; ++i) out[at + i] = (v >> (8 * i)) & 0xFF; };
     out[0] = 'B'; out[1] = 'M';
     put32(2, bits + size); put32(10, bits); put32(14, 40); put32(18, w_); put32(22, h_);
-    out[26] = 1; out[28] = 8; put32(34, size); put32(38, 2835); put32(42, 2835);
+    out[26] = 1; out[28] = 8; put32(30, 1 /* BI_RLE8 */); put32(34, size); put32(38, 2835); put32(42, 2835);
     put32(46, static_cast<uint32_t>(palette.size())); put32(50, static_cast<uint32_t>(palette.size()));
     for (size_t i = 0; i < palette.size(); ++i) {
       out[54 + 4 * i] = static_cast<uint8_t>(palette[i].b);
       out[54 + 4 * i + 1] = static_cast<uint8_t>(palette[i].g);
       out[54 + 4 * i + 2] = static_cast<uint8_t>(palette[i].r);
     }
-    for (int y = 0; y < h_; ++y)
-      for (int x = 0; x < w_; ++x)
-        out[bits + static_cast<size_t>(h_ - 1 - y) * row + x] = index[Key(px_[static_cast<size_t>(y) * w_ + x])];
+    std::copy(bitsData.begin(), bitsData.end(), out.begin() + bits);
     FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) return false;
     bool ok = std::fwrite(out.data(), 1, out.size(), f) == out.size();
