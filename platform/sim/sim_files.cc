@@ -201,8 +201,13 @@ bool SimFiles::SharingConflict(const Node* node, DWORD access, DWORD share) cons
 }
 
 HANDLE SimFiles::CreateFileW(const wchar_t* path, DWORD access, DWORD share, DWORD creation, DWORD flags) {
+  return Create("CreateFileW", path, access, share, creation, flags);
+}
+
+HANDLE SimFiles::Create(const char* call, const wchar_t* path, DWORD access, DWORD share, DWORD creation,
+                        DWORD flags) {
   auto lock = kernel_.Lock();
-  if (DWORD error = kernel_.Enter("CreateFileW")) {
+  if (DWORD error = kernel_.Enter(call)) {
     Fail(error);
     return INVALID_HANDLE_VALUE;
   }
@@ -267,13 +272,13 @@ HANDLE SimFiles::CreateFileW(const wchar_t* path, DWORD access, DWORD share, DWO
 }
 
 HANDLE SimFiles::CreateFileA(const char* path, DWORD access, DWORD share, DWORD creation, DWORD flags) {
-  if (path == nullptr) return CreateFileW(nullptr, access, share, creation, flags);
-  return CreateFileW(kernel_.FromAnsi(path).c_str(), access, share, creation, flags);
+  if (path == nullptr) return Create("CreateFileA", nullptr, access, share, creation, flags);
+  return Create("CreateFileA", kernel_.FromAnsi(path).c_str(), access, share, creation, flags);
 }
 
 BOOL SimFiles::DeleteFileA(const char* path) {
-  if (path == nullptr) return DeleteFileW(nullptr);
-  return DeleteFileW(kernel_.FromAnsi(path).c_str());
+  if (path == nullptr) return Delete("DeleteFileA", nullptr);
+  return Delete("DeleteFileA", kernel_.FromAnsi(path).c_str());
 }
 
 BOOL SimFiles::ReadFile(HANDLE file, void* buffer, DWORD toRead, DWORD* read, OVERLAPPED* overlapped) {
@@ -337,6 +342,7 @@ BOOL SimFiles::WriteFile(HANDLE file, const void* buffer, DWORD toWrite, DWORD* 
 
 BOOL SimFiles::SetFilePointerEx(HANDLE file, std::int64_t distance, std::int64_t* newPosition, DWORD method) {
   auto lock = kernel_.Lock();
+  if (DWORD error = kernel_.Enter("SetFilePointerEx")) return kernel_.Fail(error);
   std::shared_ptr<Open> open = Lookup(file);
   if (open == nullptr) return FALSE;
   std::int64_t base = 0;
@@ -358,6 +364,7 @@ BOOL SimFiles::SetFilePointerEx(HANDLE file, std::int64_t distance, std::int64_t
 
 BOOL SimFiles::GetFileSizeEx(HANDLE file, std::int64_t* size) {
   auto lock = kernel_.Lock();
+  if (DWORD error = kernel_.Enter("GetFileSizeEx")) return kernel_.Fail(error);
   std::shared_ptr<Open> open = Lookup(file);
   if (open == nullptr) return FALSE;
   *size = static_cast<std::int64_t>(open->node->data.size());
@@ -366,6 +373,7 @@ BOOL SimFiles::GetFileSizeEx(HANDLE file, std::int64_t* size) {
 
 BOOL SimFiles::CreateDirectoryW(const wchar_t* path) {
   auto lock = kernel_.Lock();
+  if (DWORD error = kernel_.Enter("CreateDirectoryW")) return kernel_.Fail(error);
   Resolved resolved;
   if (!Resolve(path, &resolved)) return FALSE;
   if (resolved.parts.empty()) {
@@ -391,6 +399,7 @@ BOOL SimFiles::CreateDirectoryW(const wchar_t* path) {
 
 BOOL SimFiles::RemoveDirectoryW(const wchar_t* path) {
   auto lock = kernel_.Lock();
+  if (DWORD error = kernel_.Enter("RemoveDirectoryW")) return kernel_.Fail(error);
   Resolved resolved;
   if (!Resolve(path, &resolved)) return FALSE;
   std::shared_ptr<Node> parent;
@@ -423,8 +432,11 @@ BOOL SimFiles::RemoveDirectoryW(const wchar_t* path) {
   return TRUE;
 }
 
-BOOL SimFiles::DeleteFileW(const wchar_t* path) {
+BOOL SimFiles::DeleteFileW(const wchar_t* path) { return Delete("DeleteFileW", path); }
+
+BOOL SimFiles::Delete(const char* call, const wchar_t* path) {
   auto lock = kernel_.Lock();
+  if (DWORD error = kernel_.Enter(call)) return kernel_.Fail(error);
   Resolved resolved;
   if (!Resolve(path, &resolved)) return FALSE;
   std::shared_ptr<Node> parent;
@@ -446,6 +458,14 @@ BOOL SimFiles::DeleteFileW(const wchar_t* path) {
 
 DWORD SimFiles::GetFileAttributesW(const wchar_t* path) {
   auto lock = kernel_.Lock();
+  if (DWORD error = kernel_.Enter("GetFileAttributesW")) {
+    Fail(error);
+    return INVALID_FILE_ATTRIBUTES;
+  }
+  return Attributes(path);
+}
+
+DWORD SimFiles::Attributes(const wchar_t* path) {
   Resolved resolved;
   if (!Resolve(path, &resolved)) return INVALID_FILE_ATTRIBUTES;
   std::shared_ptr<Node> node = Find(resolved, nullptr);
@@ -458,6 +478,7 @@ DWORD SimFiles::GetFileAttributesW(const wchar_t* path) {
 
 BOOL SimFiles::SetCurrentDirectoryW(const wchar_t* path) {
   auto lock = kernel_.Lock();
+  if (DWORD error = kernel_.Enter("SetCurrentDirectoryW")) return kernel_.Fail(error);
   Resolved resolved;
   if (!Resolve(path, &resolved)) return FALSE;
   std::shared_ptr<Node> node = Find(resolved, nullptr);
@@ -477,6 +498,10 @@ BOOL SimFiles::SetCurrentDirectoryW(const wchar_t* path) {
 
 DWORD SimFiles::GetCurrentDirectoryW(DWORD bufferLength, wchar_t* buffer) {
   auto lock = kernel_.Lock();
+  if (DWORD error = kernel_.Enter("GetCurrentDirectoryW")) {
+    Fail(error);
+    return 0;
+  }
   const DWORD length = static_cast<DWORD>(currentDirectory_.size());
   if (buffer == nullptr || bufferLength <= length) return length + 1;
   std::copy(currentDirectory_.begin(), currentDirectory_.end(), buffer);
@@ -553,5 +578,18 @@ bool SimFiles::FailReadsAfter(const std::wstring& path, std::int64_t offset) {
 }
 
 size_t SimFiles::OpenHandleCount() { return kernel_.OpenHandleCount(ObjectKind::File); }
+
+DWORD SimFiles::AttributesOf(const std::wstring& path) {
+  auto lock = kernel_.Lock();
+  const DWORD saved = kernel_.LastError();
+  const DWORD attributes = Attributes(path.c_str());
+  kernel_.SetLastError(saved);
+  return attributes;
+}
+
+std::wstring SimFiles::CurrentDirectory() {
+  auto lock = kernel_.Lock();
+  return currentDirectory_;
+}
 
 }  // namespace pf::sim

@@ -1,7 +1,8 @@
 // Files and folders of the simulated PC: an in-memory tree per drive with
 // Windows path rules (drive letters, either slash, no case, "." and ".."),
 // a current directory (C:\ at first), share modes honoured between open
-// handles, and faults a test can inject.
+// handles, and faults a test can inject. Every call enters the kernel under
+// its own name, so it is recorded and FailCall can make it fail.
 #pragma once
 
 #include <cstdint>
@@ -54,6 +55,12 @@ class SimFiles : public FileApi {
   // Files open now.
   size_t OpenHandleCount();
 
+  // For the PC's own groups (the process group's program search): what
+  // GetFileAttributesW and GetCurrentDirectoryW answer, without making a
+  // call of the program's and with the last error kept.
+  DWORD AttributesOf(const std::wstring& path);
+  std::wstring CurrentDirectory();
+
  private:
   struct Node;
   struct Open;
@@ -68,6 +75,10 @@ class SimFiles : public FileApi {
   std::shared_ptr<Node> FindForTest(const std::wstring& path);
   std::shared_ptr<Node> MakeFolders(const Resolved& path, size_t depth);
   std::shared_ptr<Open> Lookup(HANDLE handle);
+  // The calls with their ANSI and wide forms, entering the kernel as call.
+  HANDLE Create(const char* call, const wchar_t* path, DWORD access, DWORD share, DWORD creation, DWORD flags);
+  BOOL Delete(const char* call, const wchar_t* path);
+  DWORD Attributes(const wchar_t* path);
   bool SharingConflict(const Node* node, DWORD access, DWORD share) const;
   void Fail(DWORD error);
   void Succeed();

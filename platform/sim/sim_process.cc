@@ -346,9 +346,7 @@ std::wstring SimProcess::Locate(const std::wstring& name, DWORD* error) {
 
 bool SimProcess::IsThere(const std::wstring& path) {
   if (kernel_.FindProgram(path) != nullptr) return true;
-  const DWORD saved = kernel_.LastError();
-  const DWORD attributes = files_.GetFileAttributesW(path.c_str());
-  kernel_.SetLastError(saved);
+  const DWORD attributes = files_.AttributesOf(path);
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
@@ -359,9 +357,8 @@ std::wstring SimProcess::OpenCommand(const std::wstring& classKey, const std::ws
 }
 
 std::wstring SimProcess::CurrentDirectory() {
-  wchar_t buffer[MAX_PATH + 1];
-  const DWORD length = files_.GetCurrentDirectoryW(MAX_PATH + 1, buffer);
-  return length > 0 && length <= MAX_PATH ? std::wstring(buffer, length) : std::wstring();
+  const std::wstring folder = files_.CurrentDirectory();
+  return folder.size() <= MAX_PATH ? folder : std::wstring();
 }
 
 std::vector<ProcessStartRecord> SimProcess::StartsBy(StartApi api) const {

@@ -114,7 +114,16 @@ DWORD SimSync::WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
 
 BOOL SimSync::GetOverlappedResult(HANDLE file, OVERLAPPED* overlapped, DWORD* transferred, BOOL wait) {
   auto lock = kernel_.Lock();
-  if (DWORD error = kernel_.Enter("GetOverlappedResult")) return kernel_.Fail(error);
+  const DWORD injected = kernel_.Enter("GetOverlappedResult");
+  if (injected == 0) return OverlappedResult(file, overlapped, transferred, wait);
+  // One that waits returns only once the transfer is over, on Windows also
+  // when it fails: the failure comes after the wait.
+  if (wait) OverlappedResult(file, overlapped, transferred, wait);
+  if (transferred != nullptr) *transferred = 0;
+  return kernel_.Fail(injected);
+}
+
+BOOL SimSync::OverlappedResult(HANDLE file, OVERLAPPED* overlapped, DWORD* transferred, BOOL wait) {
   std::shared_ptr<KernelObject> object = kernel_.Lookup(file, {ObjectKind::File, ObjectKind::Device});
   if (!object || overlapped == nullptr) return object ? kernel_.Fail(ERROR_INVALID_PARAMETER) : FALSE;
   if (auto io = std::dynamic_pointer_cast<SimIoObject>(object)) return io->GetOverlappedResult(overlapped, transferred, wait);

@@ -21,12 +21,16 @@ class SimSync : public SyncApi {
   // scheduled can signal any more fails with ERROR_POSSIBLE_DEADLOCK instead
   // of hanging.
   DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) override;
+  // A failure made with FailCall comes, when the call waits, only after the
+  // transfer is over, as a waiting call's failure does on Windows.
   BOOL GetOverlappedResult(HANDLE file, OVERLAPPED* overlapped, DWORD* transferred, BOOL wait) override;
   BOOL CancelIo(HANDLE file) override;
   BOOL DeviceIoControl(HANDLE device, DWORD code, void* in, DWORD inSize, void* out, DWORD outSize,
                        DWORD* returned, OVERLAPPED* overlapped) override;
 
  private:
+  BOOL OverlappedResult(HANDLE file, OVERLAPPED* overlapped, DWORD* transferred, BOOL wait);
+
   SimKernel& kernel_;
 };
 

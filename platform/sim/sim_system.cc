@@ -91,6 +91,8 @@ void SimSystem::SetVersion(DWORD major, DWORD minor, DWORD build, DWORD platform
 }
 
 BOOL SimSystem::GetVersionExW(OSVERSIONINFOW* info) {
+  auto lock = kernel_.Lock();
+  if (DWORD error = kernel_.Enter("GetVersionExW")) return kernel_.Fail(error);
   if (info == nullptr) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;

@@ -82,8 +82,9 @@ bool ReadDriverInf(const std::wstring& path, DriverInf* inf, std::int32_t* codeP
   *codePage = reader.CodePage();
   {
     FileHandle file = FileHandle::OpenForReading(path);
-    if (!file.IsValid()) return false;
-    reader.ReadAll(&file, 0);
+    // A file that opens but cannot be read is as unusable as a missing one:
+    // its identity would be the empty text's.
+    if (!file.IsValid() || !reader.ReadAll(&file, 0)) return false;
   }
   *codePage = reader.CodePage();
   *inf = ParseDriverInfText(reader.TextView());

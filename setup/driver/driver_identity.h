@@ -20,14 +20,14 @@ std::wstring GetProgramFolder();
 
 // Reads the INF beside the program into the context's lptHardwareId,
 // usbHardwareId, driverModel and deviceDescription (empty when not given).
-// False when the INF cannot be opened.
+// False, with the fields empty, when the INF cannot be opened or read.
 bool LoadDriverIdentity(SetupContext* context);
 
 // The identity of the INF at path; empty fields when it cannot be read.
 DriverInf ParseDriverInf(const std::wstring& path);
 
 // As ParseDriverInf, also telling the code page that decoded the file. False
-// when the file cannot be opened.
+// when the file cannot be opened or read (or is too large to hold).
 bool ReadDriverInf(const std::wstring& path, DriverInf* inf, std::int32_t* codePage);
 
 // The identity found in INF text: each marker's first occurrence with the

@@ -85,7 +85,14 @@ std::int32_t InstallPage::InstallPrinter() {
   fw::Windows().ShowWindow(GetDlgItem(IDC_INSTALL_PORT), fw::SW_SHOW);
   finalPrinterName.clear();
 
-  ListPrinters(&printersBefore);
+  // Whether a printer was added is told by this run's two listings alone
+  // (the lists keep the names of earlier runs too). Without the printers
+  // that were there before, any printer listed afterwards could pass for the
+  // new one: a failed listing ends the run with result 30, the one before
+  // the print UI without creating a printer.
+  const std::size_t listedBefore = printersBefore.size();
+  if (!ListPrinters(&printersBefore)) return kResultNoPrinterAdded;
+  const std::size_t countBefore = printersBefore.size() - listedBefore;
   const std::wstring base = PrinterBaseName(context_.modelName);
   const std::wstring predicted = MakeUniquePrinterName(base, printersBefore);
   SetDlgItemText(IDC_INSTALL_NAME, LoadText(IDS_LABEL_NAME) + kSeparator + predicted);
@@ -99,8 +106,9 @@ std::int32_t InstallPage::InstallPrinter() {
   AddPrinterViaPrintUi(context_, port);
   ShowStatus(LoadText(IDS_STEP_ADD_PRINTER), kStepsPerLine, true);
 
-  ListPrinters(&printersAfter);
-  if (printersAfter.size() == printersBefore.size()) return kResultNoPrinterAdded;
+  const std::size_t listedAfter = printersAfter.size();
+  if (!ListPrinters(&printersAfter)) return kResultNoPrinterAdded;
+  if (printersAfter.size() - listedAfter == countBefore) return kResultNoPrinterAdded;
   std::wstring added;
   if (IdentifyNewPrinter(printersBefore, printersAfter, base, &added)) {
     SetDefaultPrinter(context_, added, port);

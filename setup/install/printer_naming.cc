@@ -41,7 +41,7 @@ class LocalBlock {
 
 }  // namespace
 
-void ListPrinters(std::vector<std::wstring>* list) {
+bool ListPrinters(std::vector<std::wstring>* list) {
   pf::DWORD needed = 0;
   pf::DWORD count = 0;
   pf::EnumPrintersW(kLocalAndConnections, nullptr, 2, nullptr, 0, &needed, &count);
@@ -49,12 +49,13 @@ void ListPrinters(std::vector<std::wstring>* list) {
   if (buffer.get() == nullptr) ShowListingError();
   if (!pf::EnumPrintersW(kLocalAndConnections, nullptr, 2, buffer.get(), needed, &needed, &count)) {
     ShowListingError();
-    return;
+    return false;
   }
   const auto* printers = reinterpret_cast<const pf::PRINTER_INFO_2W*>(buffer.get());
   for (pf::DWORD i = 0; i < count; ++i) {
     list->push_back(printers[i].pPrinterName ? printers[i].pPrinterName : L"");
   }
+  return true;
 }
 
 std::wstring MakeUniquePrinterName(const std::wstring& base, const std::vector<std::wstring>& existing) {

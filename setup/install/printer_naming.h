@@ -10,8 +10,9 @@
 
 // Appends the name of every local and connected printer, in the order the
 // spooler lists them. A failure is shown at once ("枚举打印机信息失败。错误代码：%d"
-// with the last error) and leaves the list as it was.
-void ListPrinters(std::vector<std::wstring>* list);
+// with the last error) and leaves the list as it was; false then, when the
+// list could not be had.
+bool ListPrinters(std::vector<std::wstring>* list);
 
 // base itself when no existing name equals it without regard to case, else
 // base + " (副本 N)" with the smallest N from 1 that is free.

@@ -37,15 +37,17 @@ TEST_F(RunTest, AFailingCallShowsItsMessageAndIsCounted) {
   const tqsim::RunResult result = Run(std::string("{") + kUsbPrinter +
                                       R"(, "faults": [{"call": "EnumPrintersW", "error": 1722, "occurrence": 1}]})");
   const std::vector<Json> boxes = EventsWith(result.transcript, "messageBox");
-  ASSERT_EQ(boxes.size(), 1u);
+  ASSERT_EQ(boxes.size(), 2u);
   EXPECT_EQ(boxes[0]["messageBox"]["text"], "枚举打印机信息失败。错误代码：1722");
   EXPECT_EQ(boxes[0]["messageBox"]["icon"], "error");
   EXPECT_EQ(boxes[0]["messageBox"]["owner"], "wizard");
+  EXPECT_EQ(boxes[1]["messageBox"]["text"], "未知的安装错误");
   // The size query (occurrence 0) went through, the listing itself failed,
-  // so the list before stays empty and the printer is still found after.
-  EXPECT_EQ(result.transcript["faults"][0]["callsMade"], 4);
-  EXPECT_EQ(result.transcript["finalPrinterName"], "TQ-5800");
-  EXPECT_EQ(result.exitCode, tqsim::kExitInstalled);
+  // so the run ended before the print UI, with no second listing.
+  EXPECT_EQ(result.transcript["faults"][0]["callsMade"], 2);
+  EXPECT_TRUE(EventsWith(result.transcript, "printUi").empty());
+  EXPECT_EQ(result.transcript["resultCode"], 30);
+  EXPECT_EQ(result.exitCode, tqsim::kExitNotInstalled);
 }
 
 TEST_F(RunTest, CancellingOnAPageEndsWithoutInstalling) {

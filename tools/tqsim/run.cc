@@ -103,25 +103,6 @@ std::string Registry(pf::sim::SimPc& pc) {
   return text + user.substr(pf::sim::FormatRegHeader().size());
 }
 
-// How one run of setup ended.
-struct SetupRun {
-  bool wizardShown = false;
-  bool stuck = false;
-  std::string closedWith;
-  std::optional<InstallOutcome> install;
-};
-
-// Starts setup as a new process would: a fresh context and window system.
-SetupRun RunSetup(const std::vector<std::uint8_t>& resources, const UserPlan& user, Timeline& timeline) {
-  TheSetupContext() = SetupContext();
-  WizardDriver windows(resources, user, timeline);
-  fw::ScopedWindows scopedWindows(&windows);
-  windows.Start();
-  SetupApp app;
-  app.InitInstance();
-  return SetupRun{windows.wizardShown(), windows.stuck(), windows.closedWith(), windows.lastInstall()};
-}
-
 std::string Outcome(const SetupRun& run, const std::string& helperService) {
   if (!run.wizardShown) return "setup ended at start-up";
   if (run.stuck) return "the wizard did not close";
@@ -134,6 +115,16 @@ std::string Outcome(const SetupRun& run, const std::string& helperService) {
 }
 
 }  // namespace
+
+SetupRun RunSetup(const std::vector<std::uint8_t>& resources, const UserPlan& user, Timeline& timeline) {
+  TheSetupContext() = SetupContext();
+  WizardDriver windows(resources, user, timeline);
+  fw::ScopedWindows scopedWindows(&windows);
+  windows.Start();
+  SetupApp app;
+  app.InitInstance();
+  return SetupRun{windows.wizardShown(), windows.stuck(), windows.closedWith(), windows.lastInstall()};
+}
 
 RunResult RunScenario(const Scenario& scenario) {
   const std::vector<std::uint8_t> resources = SetupResources();

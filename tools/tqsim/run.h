@@ -3,10 +3,13 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "tools/tqsim/scenario.h"
 #include "tools/tqsim/timeline.h"
+#include "tools/tqsim/wizard_driver.h"
 
 namespace tqsim {
 
@@ -22,6 +25,20 @@ struct RunResult {
   std::string registry;  // the PC's registry afterwards, as .reg text in UTF-8
   std::uint64_t virtualMs = 0;
 };
+
+// How one run of setup ended.
+struct SetupRun {
+  bool wizardShown = false;
+  bool stuck = false;
+  std::string closedWith;  // "finish", "cancel" or empty
+  std::optional<InstallOutcome> install;
+};
+
+// Runs setup once, as a new process would (a fresh setup context and window
+// system), on the simulated PC that is the current platform, with the
+// resources as its own, the user acting as planned and the timeline noting
+// what happened. Its service processes may still run when it returns.
+SetupRun RunSetup(const std::vector<std::uint8_t>& resources, const UserPlan& user, Timeline& timeline);
 
 // Runs setup on the scenario's PC. Uses the process's one setup context and
 // window system, so runs go one after another, never at once.

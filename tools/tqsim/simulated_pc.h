@@ -25,6 +25,8 @@ class SimulatedPc {
 
   pf::sim::SimPc& pc() { return pc_; }
   const pf::sim::SimPrintUi& printUi() const { return printUi_; }
+  pf::sim::SimPrintUi& printUi() { return printUi_; }
+  const std::vector<std::shared_ptr<pf::sim::SimUsbPrinter>>& usbPrinters() const { return usbPrinters_; }
 
  private:
   pf::sim::SimPc pc_;

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "platform/sim/sim_kernel.h"
 #include "platform/sim/sim_sync.h"
 #include "platform/sim/sim_system.h"
@@ -54,6 +59,44 @@ TEST_F(SimFilesTest, InjectedFaults) {
   EXPECT_EQ(files_.CreateFileW(L"C:\\ro.txt", GENERIC_WRITE, 0, OPEN_EXISTING, 0), INVALID_HANDLE_VALUE);
   EXPECT_EQ(system_.GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
   EXPECT_EQ(files_.DeleteFileW(L"C:\\ro.txt"), FALSE);
+  EXPECT_EQ(files_.OpenHandleCount(), 0u);
+}
+
+// Every call, the ANSI forms under their own names, is recorded and fails
+// as told, with nothing changed: what a sweep of failing calls relies on.
+TEST_F(SimFilesTest, EachCallIsRecordedUnderItsNameAndFailsAsTold) {
+  ASSERT_TRUE(files_.WriteFileBytes(L"C:\\d\\f.txt", "text"));
+  const HANDLE file = files_.CreateFileW(L"C:\\d\\f.txt", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, 0);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  std::int64_t value = 0;
+  wchar_t buffer[MAX_PATH];
+  const std::vector<std::pair<const char*, std::function<bool()>>> calls = {
+      {"CreateFileA",
+       [&] { return files_.CreateFileA("C:\\d\\f.txt", GENERIC_READ, 0, OPEN_EXISTING, 0) == INVALID_HANDLE_VALUE; }},
+      {"DeleteFileA", [&] { return !files_.DeleteFileA("C:\\d\\f.txt"); }},
+      {"DeleteFileW", [&] { return !files_.DeleteFileW(L"C:\\d\\f.txt"); }},
+      {"SetFilePointerEx", [&] { return !files_.SetFilePointerEx(file, 2, &value, FILE_BEGIN); }},
+      {"GetFileSizeEx", [&] { return !files_.GetFileSizeEx(file, &value); }},
+      {"CreateDirectoryW", [&] { return !files_.CreateDirectoryW(L"C:\\e"); }},
+      {"RemoveDirectoryW", [&] { return !files_.RemoveDirectoryW(L"C:\\e"); }},
+      {"GetFileAttributesW", [&] { return files_.GetFileAttributesW(L"C:\\d") == INVALID_FILE_ATTRIBUTES; }},
+      {"SetCurrentDirectoryW", [&] { return !files_.SetCurrentDirectoryW(L"C:\\d"); }},
+      {"GetCurrentDirectoryW", [&] { return files_.GetCurrentDirectoryW(MAX_PATH, buffer) == 0; }},
+  };
+  for (const auto& [name, call] : calls) {
+    SCOPED_TRACE(name);
+    kernel_.ClearFaults();
+    kernel_.ClearCalls();
+    kernel_.FailCall(name, ERROR_SHARING_VIOLATION);
+    EXPECT_TRUE(call());
+    EXPECT_EQ(system_.GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    EXPECT_EQ(kernel_.Calls(), std::vector<std::string>{name});
+  }
+  kernel_.ClearFaults();
+  EXPECT_TRUE(files_.Exists(L"C:\\d\\f.txt"));
+  EXPECT_FALSE(files_.Exists(L"C:\\e"));
+  EXPECT_EQ(files_.CurrentDirectory(), L"C:\\");
+  EXPECT_TRUE(sync_.CloseHandle(file));
   EXPECT_EQ(files_.OpenHandleCount(), 0u);
 }
 

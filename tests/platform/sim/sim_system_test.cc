@@ -51,6 +51,12 @@ TEST(SimSystemTest, VersionAndModulePath) {
   EXPECT_EQ(info.dwBuildNumber, 2195u);
   system.SetGetVersionFails(true);
   EXPECT_EQ(system.GetVersionExW(&info), FALSE);
+  system.SetGetVersionFails(false);
+  kernel.ClearFaults();  // counts the calls from here
+  kernel.FailCall("GetVersionExW", ERROR_INVALID_PARAMETER, 0);
+  EXPECT_EQ(system.GetVersionExW(&info), FALSE);
+  EXPECT_EQ(system.GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+  EXPECT_EQ(system.GetVersionExW(&info), TRUE);
 
   system.SetModulePath(L"D:\\a\\setup.exe");
   wchar_t buffer[6];

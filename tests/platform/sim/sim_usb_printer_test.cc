@@ -165,6 +165,36 @@ TEST_F(SimUsbPrinterTest, ATransferLaterThanTheWaitIsCancelledAndNeverWritesItsB
   pf::CloseHandle(pipe);
 }
 
+// GetOverlappedResult that waits returns only once the transfer is over, so
+// a failure a test makes of it comes after the wait: the transfer no longer
+// refers to the caller's buffer and OVERLAPPED. Without waiting, it fails
+// at once.
+TEST_F(SimUsbPrinterTest, AFailedWaitingResultComesOnlyOnceTheTransferIsOver) {
+  printer_->PlugIn();
+  printer_->ScriptRead(UsbTransfer::After(1500));
+  printer_->ScriptRead(UsbTransfer::After(1500));
+  HANDLE pipe = OpenPipe();
+  std::vector<BYTE> reply(64, 0);
+  OVERLAPPED overlapped{};
+  DWORD read = 0;
+  DWORD count = 1;
+  const DWORD start = Now();
+  EXPECT_FALSE(pf::ReadFile(pipe, reply.data(), 64, &read, &overlapped));
+  pc_->kernel().FailCall("GetOverlappedResult", ERROR_GEN_FAILURE);
+  EXPECT_FALSE(pf::GetOverlappedResult(pipe, &overlapped, &count, FALSE));
+  EXPECT_EQ(pf::GetLastError(), static_cast<DWORD>(ERROR_GEN_FAILURE));
+  EXPECT_EQ(printer_->PendingTransfers(), 1u);
+  EXPECT_EQ(Now() - start, 0u);
+
+  EXPECT_FALSE(pf::GetOverlappedResult(pipe, &overlapped, &count, TRUE));
+  EXPECT_EQ(pf::GetLastError(), static_cast<DWORD>(ERROR_GEN_FAILURE));
+  EXPECT_EQ(count, 0u);
+  EXPECT_EQ(printer_->PendingTransfers(), 0u);
+  EXPECT_EQ(Now() - start, 1500u);
+  pc_->kernel().ClearFaults();
+  pf::CloseHandle(pipe);
+}
+
 TEST_F(SimUsbPrinterTest, ShortTransfersMoveFewerBytesAtOnceOrLate) {
   printer_->PlugIn();
   printer_->ScriptWrite(UsbTransfer::AtOnce(5));

@@ -72,4 +72,28 @@ TEST(LoadDriverIdentityTest, MissingInfLeavesFieldsEmpty) {
   EXPECT_EQ(context.deviceDescription, L"");
 }
 
+// Found by the fault sweep: a read that failed was taken for an empty INF,
+// so the wizard went on without a driver model or connection ids and ended
+// in a misleading result (no USB printer, or the print UI adding nothing).
+TEST(LoadDriverIdentityTest, AnInfThatCannotBeReadCountsAsMissing) {
+  const std::string inf = "\"TQ M\" = s, USBPRINT\\U1\r\n\"TQ M\" = s, LPTENUM\\L1\r\n";
+  for (bool partway : {false, true}) {
+    SCOPED_TRACE(partway ? "a read that fails partway" : "the first read failing");
+    pf::sim::ScopedSimPc pc;
+    pc->system().SetModulePath(L"D:\\Setup\\setup.exe");
+    ASSERT_TRUE(pc->files().WriteFileBytes(L"D:\\Setup\\TQPRINTER.INF", inf));
+    if (partway) {
+      ASSERT_TRUE(pc->files().FailReadsAfter(L"D:\\Setup\\TQPRINTER.INF", 10));
+    } else {
+      pc->kernel().FailCall("ReadFile", pf::ERROR_READ_FAULT, 0);
+    }
+    SetupContext context;
+    EXPECT_FALSE(LoadDriverIdentity(&context));
+    EXPECT_EQ(context.usbHardwareId, L"");
+    EXPECT_EQ(context.lptHardwareId, L"");
+    EXPECT_EQ(context.driverModel, L"");
+    EXPECT_EQ(pc->kernel().OpenHandleCount(), 0u);
+  }
+}
+
 }  // namespace

@@ -210,19 +210,29 @@ TEST_F(InstallTest, ARunAfterAFailureComparesTheListsOfBothRuns) {
   FinishAndRun();
 }
 
-// A listing that fails is told with its error code, and the install goes on
-// with the list as it was: here the list before is empty, so the new printer
-// is still told apart from the old one.
-TEST_F(InstallTest, AFailedListingIsToldWithItsErrorAndTheInstallGoesOn) {
+// A listing before the print UI that fails is told with its error code and
+// ends the run: without the printers that were there, any printer listed
+// afterwards could pass for the new one. Back and Next install again.
+TEST_F(InstallTest, AFailedListingBeforeThePrintUiEndsTheRunWithoutCreatingAPrinter) {
   pc_->spooler().AddPrinter(L"Fax", L"FAX:", L"Fax Driver");
   pc_->kernel().FailCall("EnumPrintersW", pf::RPC_S_SERVER_UNAVAILABLE, 1);  // the first list's second call
   Install(true);
   Then([&] {
-    EXPECT_EQ(Boxes(), std::vector<std::wstring>{L"枚举打印机信息失败。错误代码：1722"});
+    EXPECT_EQ(Boxes(), (std::vector<std::wstring>{L"枚举打印机信息失败。错误代码：1722", L"未知的安装错误"}));
     EXPECT_EQ(pc_->system().messageBoxes()[0].type, pf::MB_OK | pf::MB_ICONERROR);
-    EXPECT_TRUE(install_.printersBefore.empty());
+    EXPECT_EQ(install_.resultCode, 30);
+    EXPECT_TRUE(ui_.runs().empty());
+    EXPECT_EQ(pc_->spooler().PrinterNames(), std::vector<std::wstring>{L"Fax"});
+    EXPECT_EQ(DefaultPrinter(), L"<none>");
+    EXPECT_EQ(Buttons(), "EDDE");
+  });
+  Press(IDC_BACK);
+  Then([&] { ASSERT_TRUE(windows_.Click(windows_.Child(detect_.GetSafeHwnd(), IDC_DETECT_LPT))); });
+  Press(IDC_NEXT);
+  Then([&] {
     EXPECT_EQ(install_.resultCode, 0);
     EXPECT_EQ(install_.finalPrinterName, L"TQ-5800");
+    EXPECT_EQ(DefaultPrinter(), L"TQ-5800,winspool,LPT1:");
   });
   FinishAndRun();
 }
@@ -233,10 +243,43 @@ TEST_F(InstallTest, ABufferThatCannotBeHadIsToldAndSoIsTheListingWithoutIt) {
   Install(true);
   Then([&] {
     EXPECT_EQ(Boxes(), (std::vector<std::wstring>{L"枚举打印机信息失败。错误代码：8",
-                                                  L"枚举打印机信息失败。错误代码：1784"}));
+                                                  L"枚举打印机信息失败。错误代码：1784", L"未知的安装错误"}));
     EXPECT_TRUE(install_.printersBefore.empty());
-    EXPECT_EQ(install_.printersAfter, (std::vector<std::wstring>{L"Fax", L"TQ-5800"}));
-    EXPECT_EQ(install_.finalPrinterName, L"TQ-5800");
+    EXPECT_EQ(install_.resultCode, 30);
+    EXPECT_TRUE(ui_.runs().empty());
+  });
+  FinishAndRun();
+  ExpectNothingHeld();
+}
+
+// Found by the fault sweep: with a printer on the PC and a print UI that
+// added nothing, a listing that failed left one list shorter than the other,
+// and the run reported success for a printer it had not added (and deployed
+// the helper service for it). A failed listing after the print UI now ends
+// the run with result 30, and a later run compares its own two listings,
+// not lists that one failed listing left uneven.
+TEST_F(InstallTest, AFailedListingIsNeverTakenForAnAddedPrinter) {
+  pc_->spooler().AddPrinter(L"Fax", L"FAX:", L"Fax Driver");
+  ui_.AddsNothing();
+  pc_->kernel().FailCall("EnumPrintersW", pf::RPC_S_SERVER_UNAVAILABLE, 3);  // the second list's second call
+  Install(true);
+  Then([&] {
+    EXPECT_EQ(Boxes(), (std::vector<std::wstring>{L"枚举打印机信息失败。错误代码：1722", L"未知的安装错误"}));
+    EXPECT_EQ(install_.resultCode, 30);
+    EXPECT_EQ(Text(IDC_INSTALL_STATUS), L"安装失败，请点击“上一步”返回或点击“完成”退出");
+    EXPECT_TRUE(pc_->services().StartedPrograms().empty());
+  });
+  Press(IDC_BACK);
+  Then([&] { ASSERT_TRUE(windows_.Click(windows_.Child(detect_.GetSafeHwnd(), IDC_DETECT_LPT))); });
+  Press(IDC_NEXT);
+  Then([&] {
+    EXPECT_EQ(install_.printersBefore, (std::vector<std::wstring>{L"Fax", L"Fax"}));
+    EXPECT_EQ(install_.printersAfter, std::vector<std::wstring>{L"Fax"});
+    EXPECT_EQ(install_.resultCode, 30);
+    EXPECT_EQ(Boxes().size(), 3u);
+    EXPECT_EQ(pc_->spooler().PrinterNames(), std::vector<std::wstring>{L"Fax"});
+    EXPECT_EQ(DefaultPrinter(), L"<none>");
+    EXPECT_TRUE(pc_->services().StartedPrograms().empty());
   });
   FinishAndRun();
   ExpectNothingHeld();
