@@ -61,22 +61,25 @@ HRSRC SimResources::FindResourceW(HMODULE module, const wchar_t* name, const wch
   return 0;
 }
 
-const SimResources::Resource* SimResources::Find(HRSRC resource) const {
-  if (resource < kHandleBase || resource - kHandleBase >= resources_.size()) return nullptr;
+// The resource that `resource` names in `module` for the call `call`; null,
+// with the thread's last error set, when the call is made to fail or the
+// handle names nothing of the current program.
+const SimResources::Resource* SimResources::Find(const char* call, HMODULE module, HRSRC resource) {
+  if (DWORD error = kernel_.Enter(call)) {
+    kernel_.SetLastError(error);
+    return nullptr;
+  }
+  if (module != 0 || resource < kHandleBase || resource - kHandleBase >= resources_.size()) {
+    kernel_.SetLastError(ERROR_INVALID_HANDLE);
+    return nullptr;
+  }
   return resources_[resource - kHandleBase].get();
 }
 
 HGLOBAL SimResources::LoadResource(HMODULE module, HRSRC resource) {
   auto lock = kernel_.Lock();
-  if (DWORD error = kernel_.Enter("LoadResource")) {
-    kernel_.SetLastError(error);
-    return 0;
-  }
-  const Resource* found = Find(resource);
-  if (module != 0 || found == nullptr) {
-    kernel_.SetLastError(ERROR_INVALID_HANDLE);
-    return 0;
-  }
+  const Resource* found = Find("LoadResource", module, resource);
+  if (found == nullptr) return 0;
   // A loaded resource is its data's address, as in a Win32 module.
   static const std::uint8_t kEmpty = 0;
   return reinterpret_cast<HGLOBAL>(found->entry.data.empty() ? &kEmpty : found->entry.data.data());
@@ -84,15 +87,8 @@ HGLOBAL SimResources::LoadResource(HMODULE module, HRSRC resource) {
 
 DWORD SimResources::SizeofResource(HMODULE module, HRSRC resource) {
   auto lock = kernel_.Lock();
-  if (DWORD error = kernel_.Enter("SizeofResource")) {
-    kernel_.SetLastError(error);
-    return 0;
-  }
-  const Resource* found = Find(resource);
-  if (module != 0 || found == nullptr) {
-    kernel_.SetLastError(ERROR_INVALID_HANDLE);
-    return 0;
-  }
+  const Resource* found = Find("SizeofResource", module, resource);
+  if (found == nullptr) return 0;
   return static_cast<DWORD>(found->entry.data.size());
 }
 

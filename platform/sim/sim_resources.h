@@ -39,7 +39,7 @@ class SimResources : public ResourceApi {
 
  private:
   struct Resource;
-  const Resource* Find(HRSRC resource) const;
+  const Resource* Find(const char* call, HMODULE module, HRSRC resource);
 
   SimKernel& kernel_;
   // Every resource the module ever had, so that old handles stay valid;
