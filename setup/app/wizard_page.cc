@@ -1,5 +1,7 @@
 #include "setup/app/wizard_page.h"
 
+#include "framework/app.h"
+
 bool IsEnterKey(const fw::MSG& msg) { return msg.message == fw::WM_KEYDOWN && msg.wParam == fw::VK_RETURN; }
 
 bool IsEscapeKey(const fw::MSG& msg) { return msg.message == fw::WM_KEYDOWN && msg.wParam == fw::VK_ESCAPE; }
@@ -44,4 +46,12 @@ bool WizardPage::PreTranslateMessage(fw::MSG* msg) {
     return true;
   }
   return fw::Windows().IsDialogMessageW(GetSafeHwnd(), msg) != 0;
+}
+
+void WizardPage::ShowPageMessage(const std::wstring& text, const std::wstring& caption, fw::UINT type) {
+  if (caption.empty()) {
+    fw::AfxMessageBox(text, type);
+  } else {
+    fw::Windows().MessageBoxW(GetSafeHwnd(), text, caption, type);
+  }
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "framework/dialog.h"
 #include "framework/gdi.h"
@@ -42,6 +43,10 @@ class WizardPage : public fw::CDialog {
   // cancel commands do nothing.
   void OnOK() override {}
   void OnCancel() override {}
+
+  // A message of the engine's sequences as a page shows it: with an empty
+  // caption the application's standard box, else a box owned by the page.
+  void ShowPageMessage(const std::wstring& text, const std::wstring& caption, fw::UINT type);
 
   fw::CFont titleFont;
   fw::CBrush backgroundBrush;

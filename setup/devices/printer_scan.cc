@@ -45,13 +45,13 @@ std::wstring UsbPortName(pf::DWORD portNumber) {
 
 // The maker's printer: its model from the printer itself, unless a query
 // has failed before.
-int IdentifyMakersPrinter(SetupContext& context) {
+int IdentifyMakersPrinter(SetupContext& context, Report& report) {
   const bool failedBefore = context.queryFailures != 0;
   std::wstring model;
   bool answered = true;
   if (!failedBefore) {
     std::uint32_t code = 0;
-    answered = QueryUsbModel(&model, &code);
+    answered = QueryUsbModel(&model, &code, report);
   }
   context.deviceDescription = context.companyName + L"Printer";
   context.modelName = Trim(model);
@@ -148,7 +148,7 @@ std::wstring FindUsbHardwareId(std::wstring description) {
   return hardwareId;
 }
 
-int DetectUsbPrinter(SetupContext& context) {
+int DetectUsbPrinter(SetupContext& context, Report& report) {
   std::vector<std::wstring> descriptions, portNames;
   ListUsbPrinterPorts(&descriptions, &portNames);
   int result = kNoUsbPrinter;
@@ -156,7 +156,7 @@ int DetectUsbPrinter(SetupContext& context) {
     const std::wstring& description = descriptions.front();
     const std::wstring hardwareId = text::Upper(FindUsbHardwareId(description));
     context.deviceDescription = description;
-    result = hardwareId.find(context.brandKey) != std::wstring::npos ? IdentifyMakersPrinter(context)
+    result = hardwareId.find(context.brandKey) != std::wstring::npos ? IdentifyMakersPrinter(context, report)
                                                                      : IdentifyOtherPrinter(context, description);
     context.usbPortName = portNames.front();
   }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "setup/app/report.h"
 #include "setup/app/setup_context.h"
 
 // Results of ListUsbPrinterPorts.
@@ -38,8 +39,9 @@ std::wstring FindUsbHardwareId(std::wstring description);
 // Identifies the first listed USB printer: fills deviceDescription,
 // modelName and usbPortName, asks the maker's printers for their model
 // (only while no query has failed), counts failed queries, and applies
-// modelOverride last, whatever the result.
-int DetectUsbPrinter(SetupContext& context);
+// modelOverride last, whatever the result. The model query's one message
+// goes to report.
+int DetectUsbPrinter(SetupContext& context, Report& report = TheStandardBoxes());
 
 // Counts the parallel-port devices of the maker's series (companyName +
 // seriesPrefix) that have no driver yet; `model` receives the model derived

@@ -2,7 +2,6 @@
 
 #include <new>
 
-#include "framework/app.h"
 #include "platform/platform.h"
 #include "platform/unique_handle.h"
 #include "setup/devices/usb_enumeration.h"
@@ -104,7 +103,7 @@ ModelReply ParseModelReply(const ModelReplyBuffer& reply) {
   return parsed;
 }
 
-bool QueryUsbModel(std::wstring* model, std::uint32_t* code) {
+bool QueryUsbModel(std::wstring* model, std::uint32_t* code, Report& report) {
   try {
     ModelReplyBuffer reply{};
     if (!IsPipeStatusOk(UsbPipeWrite(kModelRequest.data(), kModelRequest.size()))) return false;
@@ -113,7 +112,7 @@ bool QueryUsbModel(std::wstring* model, std::uint32_t* code) {
     if (!IsPipeStatusOk(UsbPipeRead(reply.data()))) return false;
     ModelReply parsed = ParseModelReply(reply);
     if (!parsed.terminated) {
-      fw::AfxMessageBox(kModelQueryFailedText, pf::MB_OK | pf::MB_ICONERROR);
+      report.ShowMessage(kModelQueryFailedText, std::wstring(), pf::MB_OK | pf::MB_ICONERROR);
       *model = kUnknownModel;
       *code = kUnterminatedReplyCode;
       return true;

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "platform/types.h"
+#include "setup/app/report.h"
 
 // Status texts of the pipe operations; a status counts as success when it
 // contains "ok".
@@ -53,5 +54,6 @@ inline constexpr std::uint32_t kUnterminatedReplyCode = 80;
 
 // Sends the request, waits 50 ms, reads the reply and parses it. True when
 // the printer answered; a reply without its end is still an answer, shown to
-// the user as kModelQueryFailedText, with the model "Unknown" and code 80.
-bool QueryUsbModel(std::wstring* model, std::uint32_t* code);
+// the user as kModelQueryFailedText (through report), with the model
+// "Unknown" and code 80.
+bool QueryUsbModel(std::wstring* model, std::uint32_t* code, Report& report = TheStandardBoxes());

@@ -2,7 +2,6 @@
 
 #include <cwctype>
 
-#include "framework/app.h"
 #include "platform/platform.h"
 #include "setup/app/texts.h"
 #include "setup/resources/resource.h"
@@ -11,9 +10,9 @@ namespace {
 
 constexpr pf::DWORD kLocalAndConnections = pf::PRINTER_ENUM_LOCAL | pf::PRINTER_ENUM_CONNECTIONS;
 
-void ShowListingError() {
-  fw::AfxMessageBox(FormatNumber(LoadText(IDS_ERROR_ENUM_PRINTERS), pf::GetLastError()),
-                    pf::MB_OK | pf::MB_ICONERROR);
+void ShowListingError(Report& report) {
+  report.ShowMessage(FormatNumber(LoadText(IDS_ERROR_ENUM_PRINTERS), pf::GetLastError()), std::wstring(),
+                     pf::MB_OK | pf::MB_ICONERROR);
 }
 
 bool EqualsIgnoringCase(const std::wstring& a, const std::wstring& b) {
@@ -41,14 +40,14 @@ class LocalBlock {
 
 }  // namespace
 
-bool ListPrinters(std::vector<std::wstring>* list) {
+bool ListPrinters(std::vector<std::wstring>* list, Report& report) {
   pf::DWORD needed = 0;
   pf::DWORD count = 0;
   pf::EnumPrintersW(kLocalAndConnections, nullptr, 2, nullptr, 0, &needed, &count);
   LocalBlock buffer(static_cast<std::size_t>(needed) + 4);
-  if (buffer.get() == nullptr) ShowListingError();
+  if (buffer.get() == nullptr) ShowListingError(report);
   if (!pf::EnumPrintersW(kLocalAndConnections, nullptr, 2, buffer.get(), needed, &needed, &count)) {
-    ShowListingError();
+    ShowListingError(report);
     return false;
   }
   const auto* printers = reinterpret_cast<const pf::PRINTER_INFO_2W*>(buffer.get());

@@ -6,13 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "setup/app/report.h"
 #include "setup/app/setup_context.h"
 
 // Appends the name of every local and connected printer, in the order the
-// spooler lists them. A failure is shown at once ("枚举打印机信息失败。错误代码：%d"
-// with the last error) and leaves the list as it was; false then, when the
-// list could not be had.
-bool ListPrinters(std::vector<std::wstring>* list);
+// spooler lists them. A failure is shown at once through report
+// ("枚举打印机信息失败。错误代码：%d" with the last error) and leaves the list as
+// it was; false then, when the list could not be had.
+bool ListPrinters(std::vector<std::wstring>* list, Report& report = TheStandardBoxes());
 
 // base itself when no existing name equals it without regard to case, else
 // base + " (副本 N)" with the smallest N from 1 that is free.

@@ -4,16 +4,13 @@
 #include "platform/platform.h"
 #include "setup/app/texts.h"
 #include "setup/app/wizard_frame.h"
-#include "setup/devices/printer_scan.h"
+#include "setup/devices/detection.h"
 #include "setup/driver/driver_identity.h"
 #include "setup/resources/resource.h"
 
 namespace {
 
-constexpr fw::DWORD kPollPauseMs = 500;
 constexpr fw::DWORD kPumpSliceMs = 10;
-constexpr fw::DWORD kUsbWaitMs = 3000;
-constexpr unsigned kDotSteps = 11;  // none to ten pairs of dots, then none again
 
 }  // namespace
 
@@ -45,12 +42,16 @@ void DetectPage::RunDetection() {
   context_.portKind = L"USB";
   SetDlgItemText(IDC_DETECT_NAME, L"打印机名称");
 
-  if (WaitForUsbPrinter() && DetectUsbPrinter(context_) == kUsbPrinterFound) {
-    SetDetectStatus(LoadText(IDS_DETECTED), true);
+  if (DetectPrinter(context_, *this)) {
     SetDlgItemText(IDC_DETECT_NAME, context_.modelName);
     SelectUsb();
   } else {
-    ProposeWithoutUsbPrinter();
+    // A parallel-port printer found by the scan only names the printer: the
+    // connection stays on USB until the user changes it.
+    SelectUsb();
+    fw::Windows().EnableWindow(GetDlgItem(IDC_DETECT_USB), 1);
+    fw::Windows().EnableWindow(GetDlgItem(IDC_DETECT_LPT), 1);
+    ApplyPortChoice();
   }
 
   EnableFrameButtons(true, true, true, false);
@@ -59,29 +60,20 @@ void DetectPage::RunDetection() {
   EnableWindow(true);
 }
 
-bool DetectPage::WaitForUsbPrinter() {
-  const pf::DWORD start = pf::GetTickCount();
-  unsigned dots = 0;
-  for (;;) {
-    if (IsUsbPrinterPresent()) return true;
-    std::wstring status = LoadText(IDS_DETECTING);
-    for (unsigned i = 0; i < dots; ++i) status += L"..";
-    SetDetectStatus(status, dots == 0);
-    fw::PumpWait(kPollPauseMs, kPumpSliceMs);
-    dots = (dots + 1) % kDotSteps;
-    if (pf::GetTickCount() - start >= kUsbWaitMs) return false;
-  }
+void DetectPage::ShowWaiting(unsigned dots) {
+  std::wstring status = LoadText(IDS_DETECTING);
+  for (unsigned i = 0; i < dots; ++i) status += L"..";
+  SetDetectStatus(status, dots == 0);
 }
 
-void DetectPage::ProposeWithoutUsbPrinter() {
-  SelectUsb();
-  std::wstring lptModel;
-  context_.modelName = DetectLptPrinter(context_, &lptModel) == 1 ? lptModel : context_.driverModel;
-  if (!context_.modelOverride.empty()) context_.modelName = context_.modelOverride;
-  SetDetectStatus(LoadText(IDS_NOT_DETECTED), true);
-  fw::Windows().EnableWindow(GetDlgItem(IDC_DETECT_USB), 1);
-  fw::Windows().EnableWindow(GetDlgItem(IDC_DETECT_LPT), 1);
-  ApplyPortChoice();
+void DetectPage::Pause(fw::DWORD milliseconds) { fw::PumpWait(milliseconds, kPumpSliceMs); }
+
+void DetectPage::ShowFound(bool usbPrinter) {
+  SetDetectStatus(LoadText(usbPrinter ? IDS_DETECTED : IDS_NOT_DETECTED), true);
+}
+
+void DetectPage::ShowMessage(const std::wstring& text, const std::wstring& caption, fw::UINT type) {
+  ShowPageMessage(text, caption, type);
 }
 
 void DetectPage::SetDetectStatus(const std::wstring& text, bool repaint) {

@@ -12,9 +12,10 @@
 #include <string>
 
 #include "setup/app/setup_context.h"
+#include "setup/devices/detection.h"
 #include "setup/app/wizard_page.h"
 
-class DetectPage : public WizardPage {
+class DetectPage : public WizardPage, public DetectionView {
  public:
   explicit DetectPage(SetupContext& context);
 
@@ -26,6 +27,8 @@ class DetectPage : public WizardPage {
   // A click on either radio button applies the port choice.
   bool OnCommand(fw::WORD id, fw::WORD code, fw::HWND control) override;
 
+  // Prepares the page, runs the detection (setup/devices/detection.h) and
+  // offers its outcome: the name box, the radios, the frame's buttons.
   void RunDetection();
   // Shows `text` in the status line; with repaint, the line is hidden while
   // its text changes so that it repaints cleanly over the white page.
@@ -34,12 +37,15 @@ class DetectPage : public WizardPage {
   // the connection kind from the radio buttons.
   void ApplyPortChoice();
 
+  // How the detection looks on the page: the status line animates, the
+  // pauses dispatch window messages, the model query's message is the
+  // application's box.
+  void ShowWaiting(unsigned dots) override;
+  void Pause(fw::DWORD milliseconds) override;
+  void ShowFound(bool usbPrinter) override;
+  void ShowMessage(const std::wstring& text, const std::wstring& caption, fw::UINT type) override;
+
  private:
-  // Polls for a USB printer every half second for three seconds while the
-  // status line animates; true as soon as one is recorded.
-  bool WaitForUsbPrinter();
-  // Proposes the parallel scan's model or the driver's model name.
-  void ProposeWithoutUsbPrinter();
   void SelectUsb() const;
   void EnableFrameButtons(bool back, bool next, bool cancel, bool finish) const;
   bool IsUsbSelected() const;

@@ -1,11 +1,18 @@
 #include "setup/pages/install_page.h"
 
+#include "framework/app.h"
 #include "setup/app/texts.h"
 #include "setup/app/wizard_frame.h"
 #include "setup/install/print_ui.h"
 #include "setup/install/printer_settings.h"
 #include "setup/pages/print_test_page_dialog.h"
 #include "setup/resources/resource.h"
+
+namespace {
+
+constexpr wchar_t kSeparator[] = L" \t";
+
+}  // namespace
 
 InstallPage::InstallPage(SetupContext& context) : WizardPage(IDD_INSTALL_PAGE), context_(context) {}
 
@@ -60,4 +67,76 @@ void InstallPage::RequestTestPage() {
   CPrintTestPageDialog dialog;
   dialog.SetPrinterName(finalPrinterName);
   dialog.DoModal();
+}
+
+void InstallPage::RunInstall() {
+  frame->SetTitle(LoadText(IDS_TITLE_INSTALLING));
+  // The buttons go off before the first wait dispatches messages: a click
+  // still queued from the detection page would otherwise reach the frame
+  // while no page is active yet (Next, Back) or close it mid-install (Cancel).
+  for (int button : {kBackButton, kNextButton, kCancelButton, kFinishButton}) frame->EnableButton(button, false);
+  ShowStatus(std::wstring(), 0, true);
+  ShowPrinterLines(false);
+  SetDlgItemText(IDC_INSTALL_HEADING, LoadText(IDS_INSTALL_HEADING));
+  SetDlgItemText(IDC_INSTALL_NAME, LoadText(IDS_LABEL_NAME));
+  SetDlgItemText(IDC_INSTALL_PORT, LoadText(IDS_LABEL_PORT));
+  SetDlgItemText(IDC_INSTALL_MODEL, LoadText(IDS_LABEL_MODEL));
+  ShowPrinterLines(true);
+  progress.SetRange(1, 100);
+  progress.SetStep(1);
+  progress.SetPos(0);
+  RunInstallSequence(context_, *this, *this);
+  frame->SetTitle(LoadText(IDS_TITLE_INSTALLED));
+}
+
+void InstallPage::ShowStatus(const std::wstring& text, std::int32_t steps, bool blink) {
+  const fw::HWND status = GetDlgItem(IDC_INSTALL_STATUS);
+  if (blink) fw::Windows().ShowWindow(status, fw::SW_HIDE);
+  fw::PumpWait(0, 10);
+  fw::Windows().SetWindowTextW(status, text);
+  if (blink) fw::Windows().ShowWindow(status, fw::SW_SHOW);
+  fw::PumpWait(0, 10);
+  for (std::int32_t step = 0; step < steps; ++step) {
+    progress.StepIt();
+    fw::PumpWait(25, 5);
+  }
+}
+
+void InstallPage::ShowPrinterLines(bool shown) {
+  const int command = shown ? fw::SW_SHOW : fw::SW_HIDE;
+  fw::Windows().ShowWindow(GetDlgItem(IDC_INSTALL_NAME), command);
+  fw::Windows().ShowWindow(GetDlgItem(IDC_INSTALL_PORT), command);
+}
+
+void InstallPage::ShowPrinter(const std::wstring& name, const std::wstring& port, const std::wstring& model) {
+  ShowPrinterName(name);
+  SetDlgItemText(IDC_INSTALL_PORT, LoadText(IDS_LABEL_PORT) + kSeparator + port);
+  SetDlgItemText(IDC_INSTALL_MODEL, LoadText(IDS_LABEL_MODEL) + kSeparator + model);
+}
+
+void InstallPage::ShowPrinterName(const std::wstring& name) {
+  SetDlgItemText(IDC_INSTALL_NAME, LoadText(IDS_LABEL_NAME) + kSeparator + name);
+}
+
+void InstallPage::CompleteProgress() {
+  while (progress.GetPos() < 100) {
+    progress.StepIt();
+    fw::PumpWait(20, 10);
+  }
+  UpdateWindow();
+}
+
+void InstallPage::ShowResult(std::int32_t resultCode, const std::wstring& message) {
+  if (resultCode == kResultInstalled) {
+    ShowStatus(LoadText(IDS_INSTALL_SUCCEEDED), 0, true);
+    return;
+  }
+  progress.SetPos(100);
+  progress.SetPos(100);
+  ShowStatus(LoadText(IDS_INSTALL_FAILED), 0, true);
+  fw::AfxMessageBox(message, pf::MB_OK | pf::MB_ICONERROR);
+}
+
+void InstallPage::ShowMessage(const std::wstring& text, const std::wstring& caption, fw::UINT type) {
+  ShowPageMessage(text, caption, type);
 }
