@@ -46,10 +46,10 @@ int RunApplication() {
   bool keepRunning = false;
   try {
     keepRunning = app->InitInstance();
+    if (!keepRunning) return app->ExitInstance();
   } catch (...) {
     return 1;
   }
-  if (!keepRunning) return 0;
   MSG msg{};
   while (Windows().GetMessageW(&msg) > 0) {
     Windows().TranslateMessage(&msg);

@@ -1,6 +1,7 @@
 // CWinApp: the one application object of a dialog program. The program
 // defines one static instance; the entry point calls RunApplication, which
-// runs InitInstance and, when that reports true, the message loop.
+// runs InitInstance and, when that reports true, the message loop; when it
+// reports false, ExitInstance gives the process's exit code.
 #pragma once
 
 #include <string>
@@ -19,6 +20,8 @@ class CWinApp {
   CWinApp& operator=(const CWinApp&) = delete;
 
   virtual bool InitInstance() { return true; }
+  // The exit code of a program whose InitInstance reported false.
+  virtual int ExitInstance() { return 0; }
   // The standard help command; a program without help files does nothing.
   virtual void OnHelp() {}
   // Routes the application's commands; ID_HELP goes to OnHelp.
@@ -38,7 +41,7 @@ int AfxMessageBox(const std::wstring& text, UINT type);
 // Lets dialogs host controls beyond the standard ones.
 void AfxEnableControlContainer();
 // Runs the application object: InitInstance, then the message loop when it
-// reported true. Returns the process exit code.
+// reported true, else ExitInstance. Returns the process exit code.
 int RunApplication();
 
 }  // namespace fw

@@ -1,5 +1,5 @@
-// Starting programs: ShellExecuteExW with a process handle to wait on (and
-// its exit code), and the shell's plain open verb and WinExec that the link
+// Starting programs: ShellExecuteExW with a process handle to wait on (its
+// exit code, and ending it), and the shell's plain open verb and WinExec that the link
 // control uses.
 //
 // A process handle is a kernel object: WaitForSingleObject waits for the
@@ -75,6 +75,8 @@ class ProcessApi {
   // that must be the system's is named by its full path.
   virtual BOOL ShellExecuteExW(SHELLEXECUTEINFOW* info) = 0;
   virtual BOOL GetExitCodeProcess(HANDLE process, DWORD* exitCode) = 0;
+  // Ends the process with exitCode; its handle is then signalled.
+  virtual BOOL TerminateProcess(HANDLE process, UINT exitCode) = 0;
   // The result is > 32 on success.
   virtual INT_PTR ShellExecuteW(HWND owner, const wchar_t* verb, const wchar_t* file, const wchar_t* parameters,
                                 const wchar_t* directory, int show) = 0;
@@ -84,6 +86,7 @@ class ProcessApi {
 // clang-format off
 inline BOOL ShellExecuteExW(SHELLEXECUTEINFOW* i) { return Current().process->ShellExecuteExW(i); }
 inline BOOL GetExitCodeProcess(HANDLE p, DWORD* c) { return Current().process->GetExitCodeProcess(p, c); }
+inline BOOL TerminateProcess(HANDLE p, UINT c) { return Current().process->TerminateProcess(p, c); }
 inline INT_PTR ShellExecuteW(HWND o, const wchar_t* v, const wchar_t* f, const wchar_t* p, const wchar_t* d, int s) { return Current().process->ShellExecuteW(o, v, f, p, d, s); }
 inline UINT WinExec(const char* c, UINT s) { return Current().process->WinExec(c, s); }
 // clang-format on

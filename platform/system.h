@@ -1,5 +1,5 @@
 // The rest of the process's view of Windows that the programs use: the last
-// error, the module path, the Windows version, the tick counter and sleep,
+// error, the module path, the command line, the Windows version, the tick counter and sleep,
 // local memory, system message texts and message boxes.
 #pragma once
 
@@ -67,6 +67,8 @@ class SystemApi {
   virtual DWORD GetModuleFileNameW(HMODULE module, wchar_t* buffer, DWORD size) = 0;
   virtual DWORD GetModuleFileNameA(HMODULE module, char* buffer, DWORD size) = 0;
   virtual BOOL GetVersionExW(OSVERSIONINFOW* info) = 0;
+  // The process's command line as it was started, the program part included.
+  virtual const wchar_t* GetCommandLineW() = 0;
   virtual void GetLocalTime(SYSTEMTIME* time) = 0;
 
   virtual DWORD GetTickCount() = 0;

@@ -24,7 +24,11 @@ SimPc::SimPc()
       shellFolders_(std::make_unique<SimShellFolders>(kernel_, *files_)),
       spooler_(std::make_unique<SimSpooler>(kernel_, *registry_)),
       resources_(std::make_unique<SimResources>(kernel_)),
-      process_(std::make_unique<SimProcess>(kernel_, *system_, *files_, *shellFolders_, *registry_)) {}
+      process_(std::make_unique<SimProcess>(kernel_, *system_, *files_, *shellFolders_, *registry_)) {
+  // Every Windows has its Temp folder, where programs run as the local
+  // system account keep their logs.
+  files_->MakeFolder(shellFolders_->windowsDirectory() + L"\\Temp");
+}
 
 SimPc::~SimPc() = default;
 

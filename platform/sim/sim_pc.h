@@ -4,7 +4,8 @@
 // files, code page, clock) and installs it with ScopedSimPc; the system's code
 // then runs against it exactly as against Windows. Every group shares the
 // PC's kernel (platform/sim/sim_kernel.h): its handles, last error, clock,
-// lock, faults, programs and devices.
+// lock, faults, programs and devices. A new PC has the Windows folder's Temp
+// folder (C:\WINDOWS\Temp), as every Windows has.
 #pragma once
 
 #include <memory>

@@ -8,6 +8,7 @@
 #include "platform/sim/sim_shell_folders.h"
 #include "platform/sim/sim_spooler.h"
 #include "common/text/case_fold.h"
+#include "common/text/command_line.h"
 #include "common/text/utf.h"
 
 namespace pf::sim {
@@ -114,13 +115,15 @@ bool PrintUiEntryPoint(const std::wstring& commandLine, std::wstring* rest) {
 }  // namespace
 
 struct SimPrintUi::State {
-  enum class Outcome { Add, Nothing, OtherName, Fail };
+  enum class Outcome { Add, Nothing, OtherName, Fail, Endless };
 
   explicit State(SimPc& pc) : pc(pc) {}
   DWORD Run(const SimProcessStart& start);
   void Act(PrintUiRun* run);
   void Install(PrintUiRun* run);
   void PrintTestPage(PrintUiRun* run);
+  void DeletePrinter(PrintUiRun* run);
+  void DeleteDriver(PrintUiRun* run);
   static void Refuse(PrintUiRun* run, const std::wstring& why) {
     run->refused = why;
     run->exitCode = kRefused;
@@ -140,6 +143,11 @@ DWORD SimPrintUi::State::Run(const SimProcessStart& start) {
   PrintUiRun run;
   run.commandLine = start.commandLine;
   run.started = pc.kernel().Now();
+  if (outcome == Outcome::Endless) {
+    run.endless = true;
+    runs.push_back(run);
+    return STILL_ACTIVE;
+  }
   if (duration > 0) pc.kernel().AdvanceClock(duration);
   Act(&run);
   run.ended = pc.kernel().Now();
@@ -160,10 +168,16 @@ void SimPrintUi::State::Act(PrintUiRun* run) {
       run->install = true;
     } else if (name == L"k") {
       run->testPage = true;
+    } else if (name == L"dl") {
+      run->deletePrinter = true;
+    } else if (name == L"dd") {
+      run->deleteDriver = true;
     } else if (name == L"z") {
       run->shared = false;
-    } else if (name == L"q" || name == L"u" || name == L"w" || name == L"Y") {
-      // quiet, use an installed driver, prompt for a driver, no default: nothing to simulate
+    } else if (name == L"q") {
+      run->quiet = true;
+    } else if (name == L"u" || name == L"w" || name == L"Y") {
+      // use an installed driver, prompt for a driver, no default: nothing to simulate
     } else if (std::wstring(L"bfrmn").find(name[0]) != std::wstring::npos) {
       std::wstring value;
       if (name.size() > 1) {
@@ -183,13 +197,17 @@ void SimPrintUi::State::Act(PrintUiRun* run) {
       return Refuse(run, L"unknown switch " + argument);
     }
   }
-  if (run->install == run->testPage) return Refuse(run, L"needs one of /if and /k");
+  if (run->install + run->testPage + run->deletePrinter + run->deleteDriver != 1) {
+    return Refuse(run, L"needs one of /if and /k (or /dl, /dd)");
+  }
   if (outcome == Outcome::Fail) {
     run->refused = L"failed as the test asked";
     run->exitCode = failCode;
     return;
   }
   if (run->install) return Install(run);
+  if (run->deletePrinter) return DeletePrinter(run);
+  if (run->deleteDriver) return DeleteDriver(run);
   PrintTestPage(run);
 }
 
@@ -208,6 +226,7 @@ void SimPrintUi::State::Install(PrintUiRun* run) {
     return;
   }
   SimSpooler& spooler = pc.spooler();
+  spooler.AddDriver(run->model);
   const std::wstring name =
       CopyName(outcome == Outcome::OtherName ? otherName : run->baseName, spooler.PrinterNames());
   if (!spooler.AddPrinter(name, run->port, run->model)) return Refuse(run, L"the spooler refused " + name);
@@ -217,6 +236,25 @@ void SimPrintUi::State::Install(PrintUiRun* run) {
 void SimPrintUi::State::PrintTestPage(PrintUiRun* run) {
   if (!pc.spooler().Printer(run->printerName)) return Refuse(run, L"no printer named " + run->printerName);
   testPages.push_back(run->printerName);
+}
+
+void SimPrintUi::State::DeletePrinter(PrintUiRun* run) {
+  if (run->printerName.empty()) return Refuse(run, L"missing /n");
+  if (!pc.spooler().RemovePrinter(run->printerName)) return Refuse(run, L"no printer named " + run->printerName);
+  run->removed = run->printerName;
+}
+
+void SimPrintUi::State::DeleteDriver(PrintUiRun* run) {
+  if (run->model.empty()) return Refuse(run, L"missing /m");
+  switch (pc.spooler().RemoveDriver(run->model)) {
+    case ERROR_SUCCESS:
+      run->removed = run->model;
+      return;
+    case ERROR_PRINTER_DRIVER_IN_USE:
+      return Refuse(run, L"the driver is in use: " + run->model);
+    default:
+      return Refuse(run, L"no driver named " + run->model);
+  }
 }
 
 SimPrintUi::SimPrintUi(SimPc& pc) : state_(std::make_shared<State>(pc)) {
@@ -242,6 +280,8 @@ void SimPrintUi::Fails(DWORD exitCode) {
   state_->failCode = exitCode;
 }
 
+void SimPrintUi::NeverEnds() { state_->outcome = State::Outcome::Endless; }
+
 void SimPrintUi::Takes(DWORD milliseconds) { state_->duration = milliseconds; }
 
 const std::vector<PrintUiRun>& SimPrintUi::runs() const { return state_->runs; }
@@ -250,52 +290,7 @@ const std::vector<std::wstring>& SimPrintUi::testPages() const { return state_->
 
 const std::wstring& SimPrintUi::imagePath() const { return state_->imagePath; }
 
-std::vector<std::wstring> SimPrintUi::SplitArguments(const std::wstring& text) {
-  std::vector<std::wstring> arguments;
-  std::wstring current;
-  bool inArgument = false;
-  bool quoted = false;
-  std::size_t i = 0;
-  while (i < text.size()) {
-    const wchar_t c = text[i];
-    if (!quoted && (c == L' ' || c == L'\t')) {
-      if (inArgument) arguments.push_back(current);
-      current.clear();
-      inArgument = false;
-      ++i;
-      continue;
-    }
-    inArgument = true;
-    if (c == L'\\') {
-      // Backslashes escape only a quote: 2n then a quote give n and a
-      // delimiting quote, 2n + 1 give n and a literal quote.
-      std::size_t count = 0;
-      while (i < text.size() && text[i] == L'\\') ++count, ++i;
-      if (i < text.size() && text[i] == L'"') {
-        current.append(count / 2, L'\\');
-        if (count % 2 == 1) {
-          current += L'"';
-          ++i;
-        }
-      } else {
-        current.append(count, L'\\');
-      }
-    } else if (c == L'"') {
-      if (quoted && i + 1 < text.size() && text[i + 1] == L'"') {  // "" inside quotes: one literal quote
-        current += L'"';
-        i += 2;
-      } else {
-        quoted = !quoted;
-        ++i;
-      }
-    } else {
-      current += c;
-      ++i;
-    }
-  }
-  if (inArgument) arguments.push_back(current);
-  return arguments;
-}
+std::vector<std::wstring> SimPrintUi::SplitArguments(const std::wstring& text) { return text::SplitArguments(text); }
 
 std::wstring SimPrintUi::CopyName(const std::wstring& base, const std::vector<std::wstring>& existing) {
   auto taken = [&existing](const std::wstring& name) {

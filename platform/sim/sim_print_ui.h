@@ -9,7 +9,11 @@
 // or as the next part ("/b Name"). It knows:
 //   /if /b name /f inf /r port /m model [/z]   install a printer from an INF
 //   /k /n name                                  print a test page
-// (and accepts /q, /u, /w, /Y). Anything else is refused and does nothing.
+//   /dl /n name                                 delete a printer
+//   /dd /m model                                delete a printer driver
+// and /q, quiet: no dialog (the stand-in shows none either way; it records
+// the switch). It accepts /u, /w and /Y. Anything else is refused and does
+// nothing.
 //
 // /if checks that the INF file is in the PC's files and names the model: a
 // line of a models section (a section that [Manufacturer] names, bare or
@@ -19,11 +23,15 @@
 // mark, or ANSI. Then it adds the printer to the simulated spooler with the
 // model as driver and the port given, named by /b, or, when a printer of that
 // name exists (without case), by the name plus " (副本 N)" with the smallest
-// free N from 1, as the print UI names copies.
+// free N from 1, as the print UI names copies; the driver is installed with
+// it (SimSpooler::AddDriver). /dl deletes the printer of that name; /dd
+// deletes the driver, which the spooler refuses while a printer uses it.
 //
 // A test can make it take virtual time, add nothing (as Wine's print UI
-// does), add the printer under another name, or fail with an exit code. Every
-// run is recorded; /k records a test page for an existing printer.
+// does), add the printer under another name, fail with an exit code, or
+// never end (a dialog that nobody answers, as under the local system
+// account: the process runs until it is terminated). Every run is recorded;
+// /k records a test page for an existing printer.
 #pragma once
 
 #include <cstdint>
@@ -42,12 +50,17 @@ struct PrintUiRun {
   std::vector<std::wstring> arguments;  // what follows the entry point, split
   bool install = false;                 // /if
   bool testPage = false;                // /k
+  bool deletePrinter = false;           // /dl
+  bool deleteDriver = false;            // /dd
+  bool quiet = false;                   // /q
   bool shared = true;                   // no /z
   std::wstring baseName, infPath, port, model, printerName;
   std::wstring added;    // the printer it added, or empty
+  std::wstring removed;  // the printer or driver it deleted, or empty
   std::wstring refused;  // why it did nothing, or empty
   DWORD exitCode = 0;
-  std::uint64_t started = 0, ended = 0;  // virtual time
+  bool endless = false;                  // it never ended by itself
+  std::uint64_t started = 0, ended = 0;  // virtual time; ended stays 0 for an endless run
 };
 
 class SimPrintUi {
@@ -61,6 +74,7 @@ class SimPrintUi {
   void AddsNothing();
   void AddsPrinterNamed(const std::wstring& name);
   void Fails(DWORD exitCode);
+  void NeverEnds();
   // Virtual time every command takes before it acts.
   void Takes(DWORD milliseconds);
 

@@ -207,6 +207,16 @@ BOOL SimProcess::GetExitCodeProcess(HANDLE process, DWORD* exitCode) {
   return TRUE;
 }
 
+BOOL SimProcess::TerminateProcess(HANDLE process, UINT exitCode) {
+  auto lock = kernel_.Lock();
+  if (DWORD error = kernel_.Enter("TerminateProcess")) return kernel_.Fail(error);
+  auto object = kernel_.LookupAs<Process>(process, {ObjectKind::Process});
+  if (!object) return FALSE;
+  if (object->ended()) return kernel_.Fail(ERROR_ACCESS_DENIED);
+  object->End(exitCode);
+  return TRUE;
+}
+
 INT_PTR SimProcess::ShellExecuteW(HWND owner, const wchar_t* verb, const wchar_t* file, const wchar_t* parameters,
                                   const wchar_t* directory, int show) {
   auto lock = kernel_.Lock();
@@ -318,7 +328,7 @@ std::shared_ptr<SimProcess::Process> SimProcess::Run(const std::wstring& imagePa
     kernel.SetCallerImage(start.imagePath);
     const DWORD exitCode = program(start);
     kernel.SetCallerImage(caller);
-    process->End(exitCode);
+    if (exitCode != STILL_ACTIVE && !process->ended()) process->End(exitCode);
   });
   return process;
 }

@@ -22,7 +22,9 @@
 // virtual clock at the current time, so the call returns first and the
 // program runs when the clock moves (a wait on its process handle moves it).
 // A program takes virtual time by sleeping, and sees its own image as its
-// module (GetModuleFileName) while it runs. The process handle is a kernel
+// module (GetModuleFileName) while it runs. A program that returns
+// STILL_ACTIVE has not ended: it waits for an answer that never comes (a
+// dialog nobody sees) until TerminateProcess ends it. The process handle is a kernel
 // object of ObjectKind::Process, signalled when the program has ended;
 // GetExitCodeProcess gives STILL_ACTIVE until then.
 //
@@ -67,6 +69,10 @@ class SimProcess : public ProcessApi {
 
   BOOL ShellExecuteExW(SHELLEXECUTEINFOW* info) override;
   BOOL GetExitCodeProcess(HANDLE process, DWORD* exitCode) override;
+  // Ends a program that has not ended yet (its run is never resumed); one
+  // that has ended keeps its exit code, and the call fails with
+  // ERROR_ACCESS_DENIED, as on Windows.
+  BOOL TerminateProcess(HANDLE process, UINT exitCode) override;
   // ShellExecuteExW without a process handle; the result is 42 on success,
   // otherwise the shell's code for the error (SE_ERR_FNF, SE_ERR_NOASSOC, ...).
   INT_PTR ShellExecuteW(HWND owner, const wchar_t* verb, const wchar_t* file, const wchar_t* parameters,

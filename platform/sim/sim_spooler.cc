@@ -357,6 +357,35 @@ bool SimSpooler::RemovePrinter(const std::wstring& name) {
   return true;
 }
 
+std::wstring SimSpooler::DriverKeyPath(const std::wstring& name) const {
+  return L"SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\" + environment_ + L"\\Drivers\\Version-3\\" +
+         name;
+}
+
+void SimSpooler::AddDriver(const std::wstring& name) {
+  auto lock = kernel_.Lock();
+  const std::wstring path = DriverKeyPath(name);
+  if (registry_.KeyExists(HKEY_LOCAL_MACHINE, path)) return;
+  registry_.SetDword(HKEY_LOCAL_MACHINE, path, L"Version", 3);
+  registry_.SetString(HKEY_LOCAL_MACHINE, path, L"Driver", L"UNIDRV.DLL");
+  registry_.SetString(HKEY_LOCAL_MACHINE, path, L"Configuration File", L"UNIDRVUI.DLL");
+}
+
+LONG SimSpooler::RemoveDriver(const std::wstring& name) {
+  auto lock = kernel_.Lock();
+  if (!HasDriver(name)) return ERROR_UNKNOWN_PRINTER_DRIVER;
+  for (const Entry& entry : printers_) {
+    if (text::EqualsNoCase(entry.printer.driver, name)) return ERROR_PRINTER_DRIVER_IN_USE;
+  }
+  registry_.DeleteTree(HKEY_LOCAL_MACHINE, DriverKeyPath(name));
+  return ERROR_SUCCESS;
+}
+
+bool SimSpooler::HasDriver(const std::wstring& name) const {
+  auto lock = kernel_.Lock();
+  return registry_.KeyExists(HKEY_LOCAL_MACHINE, DriverKeyPath(name));
+}
+
 std::vector<std::wstring> SimSpooler::PrinterNames() const {
   auto lock = kernel_.Lock();
   std::vector<std::wstring> names;

@@ -16,6 +16,11 @@
 //   NT\CurrentVersion; so does the sim, into its registry. Other sections
 //   would live in the WIN.INI file, which the sim does not keep: writing one
 //   fails with ERROR_NOT_SUPPORTED and reading one gives the default.
+// - Drivers: the spooler keeps each installed driver, as Windows does, as the
+//   key Control\Print\Environments\<environment>\Drivers\Version-3\<name>
+//   under HKLM\SYSTEM\CurrentControlSet, in the PC's registry (environment
+//   "Windows NT x86" unless a test sets another). The print UI installs them
+//   with the printers it adds and deletes them.
 // - SendMessageTimeoutW: the sim has no windows, so only HWND_BROADCAST is
 //   accepted; each broadcast is recorded and answered at once, or, when a
 //   test says a window hangs, after the time-out with ERROR_TIMEOUT.
@@ -92,6 +97,16 @@ class SimSpooler : public SpoolerApi {
   bool AddPrinter(SimPrinter printer);
   bool AddPrinter(const std::wstring& name, const std::wstring& port, const std::wstring& driver);
   bool RemovePrinter(const std::wstring& name);
+  // Installs a driver (its key with "Version" 3 and the Unidrv files); an
+  // installed one stays as it is.
+  void AddDriver(const std::wstring& name);
+  // ERROR_SUCCESS, ERROR_UNKNOWN_PRINTER_DRIVER when it is not installed, or
+  // ERROR_PRINTER_DRIVER_IN_USE while a printer uses it.
+  LONG RemoveDriver(const std::wstring& name);
+  bool HasDriver(const std::wstring& name) const;
+  void SetEnvironment(std::wstring environment) { environment_ = std::move(environment); }
+  // The driver's key under HKEY_LOCAL_MACHINE.
+  std::wstring DriverKeyPath(const std::wstring& name) const;
   std::vector<std::wstring> PrinterNames() const;
   std::optional<SimPrinter> Printer(const std::wstring& name) const;
   // The printer's default device mode; false when it has none or is unknown.
@@ -127,6 +142,7 @@ class SimSpooler : public SpoolerApi {
   std::uint64_t nextId_ = 1;
   std::vector<BroadcastRecord> broadcasts_;
   bool broadcastHangs_ = false;
+  std::wstring environment_ = L"Windows NT x86";
 };
 
 }  // namespace pf::sim

@@ -113,6 +113,12 @@ BOOL SimSystem::GetVersionExW(OSVERSIONINFOW* info) {
   return TRUE;
 }
 
+const wchar_t* SimSystem::GetCommandLineW() {
+  auto lock = kernel_.Lock();
+  startedAs_ = commandLine_.empty() ? L"\"" + modulePath_ + L"\"" : commandLine_;
+  return startedAs_.c_str();
+}
+
 void SimSystem::GetLocalTime(SYSTEMTIME* time) {
   if (time != nullptr) *time = localTime_;
 }

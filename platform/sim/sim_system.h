@@ -33,6 +33,8 @@ class SimSystem : public SystemApi {
   DWORD GetModuleFileNameW(HMODULE module, wchar_t* buffer, DWORD size) override;
   DWORD GetModuleFileNameA(HMODULE module, char* buffer, DWORD size) override;
   BOOL GetVersionExW(OSVERSIONINFOW* info) override;
+  // Cannot fail, as on Windows: not a call a test can make fail.
+  const wchar_t* GetCommandLineW() override;
   void GetLocalTime(SYSTEMTIME* time) override;
   DWORD GetTickCount() override;
   void Sleep(DWORD milliseconds) override;
@@ -50,6 +52,9 @@ class SimSystem : public SystemApi {
   // The calling thread's program as GetModuleFileName gives it: the image of
   // a program the PC started, or modulePath().
   const std::wstring& ModulePath() const;
+  // The program's command line; empty: the module path in quotation marks,
+  // as Explorer starts a program.
+  void SetCommandLine(std::wstring commandLine) { commandLine_ = std::move(commandLine); }
   void SetVersion(DWORD major, DWORD minor, DWORD build, DWORD platformId);
   void SetGetVersionFails(bool fails) { versionFails_ = fails; }
   // The kernel's clock, for tests that only hold the system group.
@@ -67,6 +72,8 @@ class SimSystem : public SystemApi {
  private:
   SimKernel& kernel_;
   std::wstring modulePath_ = L"C:\\TQPrinterSetup\\setup.exe";
+  std::wstring commandLine_;
+  std::wstring startedAs_;  // what GetCommandLineW gave
   DWORD major_ = 6, minor_ = 1, build_ = 7601, platformId_ = VER_PLATFORM_WIN32_NT;
   bool versionFails_ = false;
   std::set<void*> localBlocks_;

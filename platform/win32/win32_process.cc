@@ -18,6 +18,9 @@ class Win32Process : public ProcessApi {
     if (ok && exitCode != nullptr) *exitCode = code;
     return ok;
   }
+  pf::BOOL TerminateProcess(pf::HANDLE process, pf::UINT exitCode) override {
+    return ::TerminateProcess(reinterpret_cast<::HANDLE>(process), exitCode);
+  }
   pf::INT_PTR ShellExecuteW(pf::HWND owner, const wchar_t* verb, const wchar_t* file, const wchar_t* parameters,
                             const wchar_t* directory, int show) override {
     return reinterpret_cast<pf::INT_PTR>(

@@ -20,6 +20,7 @@ class Win32System : public SystemApi {
   pf::BOOL GetVersionExW(pf::OSVERSIONINFOW* i) override {
     return ::GetVersionExW(reinterpret_cast<::OSVERSIONINFOW*>(i));
   }
+  const wchar_t* GetCommandLineW() override { return ::GetCommandLineW(); }
   void GetLocalTime(pf::SYSTEMTIME* t) override { ::GetLocalTime(reinterpret_cast<::SYSTEMTIME*>(t)); }
   pf::DWORD GetTickCount() override { return ::GetTickCount(); }
   void Sleep(pf::DWORD ms) override { ::Sleep(ms); }

@@ -2,8 +2,10 @@
 
 #include <string>
 
+#include "common/text/decimal.h"
 #include "platform/platform.h"
 #include "setup/devices/printer_scan.h"
+#include "setup/log/setup_log.h"
 
 namespace {
 
@@ -28,13 +30,23 @@ bool WaitForUsbPrinter(DetectionView& view) {
 }  // namespace
 
 bool DetectPrinter(SetupContext& context, DetectionView& view) {
-  if (WaitForUsbPrinter(view) && DetectUsbPrinter(context, view) == kUsbPrinterFound) {
-    view.ShowFound(true);
-    return true;
+  if (WaitForUsbPrinter(view)) {
+    const int identified = DetectUsbPrinter(context, view);
+    LogStep("USB printer", L"recorded; identification result " + text::WideDecimal(identified) + L", model " +
+                               context.modelName + L" on " + context.usbPortName);
+    if (identified == kUsbPrinterFound) {
+      view.ShowFound(true);
+      return true;
+    }
+  } else {
+    LogStep("USB printer", L"none recorded within 3 s");
   }
   std::wstring lptModel;
-  context.modelName = DetectLptPrinter(context, &lptModel) == 1 ? lptModel : context.driverModel;
+  const int parallel = DetectLptPrinter(context, &lptModel);
+  context.modelName = parallel == 1 ? lptModel : context.driverModel;
   if (!context.modelOverride.empty()) context.modelName = context.modelOverride;
+  LogStep("parallel-port printers", text::WideDecimal(parallel) + L" without a driver; proposed name " +
+                                        context.modelName);
   view.ShowFound(false);
   return false;
 }

@@ -1,11 +1,26 @@
 #include "setup/install/helper_service.h"
 
+#include "common/text/utf.h"
 #include "platform/platform.h"
 #include "setup/app/texts.h"
 #include "setup/devices/device_keys.h"
 #include "setup/driver/payload.h"
 #include "setup/install/service_control.h"
+#include "setup/log/setup_log.h"
 #include "setup/resources/resource.h"
+
+namespace {
+
+void LogServiceStep(const char* done, bool ok) {
+  const std::wstring outcome = text::Utf8ToUtf16(done);
+  if (ok) {
+    LogStep("helper service", outcome);
+  } else {
+    LogStep("helper service", L"not " + outcome, pf::GetLastError());
+  }
+}
+
+}  // namespace
 
 std::wstring GetServiceBinaryPath(const std::wstring& fileName) {
   std::wstring folder;
@@ -20,7 +35,9 @@ HelperOutcome DeployHelperService(const SetupContext& context, const InstallStat
   } else if (context.portKind == L"USB") {
     ProvisionUsbDeviceKeys(context, context.usbHardwareId);
   }
+  LogStep("device values", L"staged for " + context.portKind);
   if (!ExtractHelperServiceProgram(state.serviceFileName)) {
+    LogStep("helper service", state.serviceFileName + L" not written", pf::GetLastError());
     report.ShowMessage(LoadText(IDS_ERROR_EXTRACT_SERVICE), caption, pf::MB_OK);
     return kHelperNotWritten;
   }
@@ -33,11 +50,13 @@ HelperOutcome DeployHelperService(const SetupContext& context, const InstallStat
   service.SetDisplayName(state.serviceName.c_str());
   service.SetProgramPath(programPath.c_str());
   service.SetAutoStart(1);
-  service.Create();
+  LogServiceStep("created", service.Create());
   const bool started = service.Start();
+  LogServiceStep("started", started);
   pf::Sleep(1000);  // the window is not repainted meanwhile
   const bool stopped = service.Stop();
+  LogServiceStep("stopped", stopped);
   pf::Sleep(1000);
-  service.Delete();
+  LogServiceStep("deleted", service.Delete());
   return started && stopped ? kHelperRan : kHelperNotRun;
 }

@@ -1,5 +1,6 @@
 #include "setup/install/install_sequence.h"
 
+#include "common/text/decimal.h"
 #include "platform/platform.h"
 #include "setup/app/texts.h"
 #include "setup/devices/printer_scan.h"
@@ -7,6 +8,7 @@
 #include "setup/install/helper_service.h"
 #include "setup/install/print_ui.h"
 #include "setup/install/printer_naming.h"
+#include "setup/log/setup_log.h"
 #include "setup/resources/resource.h"
 
 namespace {
@@ -24,27 +26,36 @@ std::wstring ResultMessage(std::int32_t resultCode) {
   }
 }
 
-bool RunInstallSequence(const SetupContext& context, InstallState& state, InstallView& view) {
+void RunInstallSequence(const SetupContext& context, InstallState& state, InstallView& view,
+                        const PrintUiMode& printUi) {
   state.serviceFileName = L"Spoolmate.exe";
   state.serviceName = L"Printer Helper";
-  state.resultCode = InstallPrinter(context, state, view);
-  bool helperRan = false;
-  if (state.resultCode == kResultInstalled) helperRan = DeployHelperService(context, state, view) == kHelperRan;
+  state.helperRan = false;
+  state.resultCode = InstallPrinter(context, state, view, printUi);
+  LogStep("install", L"result code " + text::WideDecimal(state.resultCode));
+  if (state.resultCode == kResultInstalled) state.helperRan = DeployHelperService(context, state, view) == kHelperRan;
   view.ShowResult(state.resultCode, ResultMessage(state.resultCode));
-  return helperRan;
 }
 
-std::int32_t InstallPrinter(const SetupContext& context, InstallState& state, InstallView& view) {
+std::int32_t InstallPrinter(const SetupContext& context, InstallState& state, InstallView& view,
+                            const PrintUiMode& printUi) {
   state.resultCode = kResultInstalled;
-  if (GetMajorVersion() < 5) return kResultWindowsTooOld;
+  if (GetMajorVersion() < 5) {
+    LogStep("Windows version", L"older than Windows 2000 (major version " + text::WideDecimal(GetMajorVersion()) + L")");
+    return kResultWindowsTooOld;
+  }
   std::wstring port = L"LPT1:";
   view.ShowPrinterLines(false);
   if (context.portKind == L"USB") {
-    if (!IsUsbPrinterPresent()) return kResultNoUsbPrinter;
+    if (!IsUsbPrinterPresent()) {
+      LogStep("USB printer", L"no longer present");
+      return kResultNoUsbPrinter;
+    }
     port = context.usbPortName;
   }
   view.ShowPrinterLines(true);
   state.finalPrinterName.clear();
+  LogStep("printer", context.modelName + L" on " + port + L", driver " + context.driverModel);
 
   // Whether a printer was added is told by this run's two listings alone
   // (the lists keep the names of earlier runs too). Without the printers
@@ -54,6 +65,7 @@ std::int32_t InstallPrinter(const SetupContext& context, InstallState& state, In
   const std::size_t listedBefore = state.printersBefore.size();
   if (!ListPrinters(&state.printersBefore, view)) return kResultNoPrinterAdded;
   const std::size_t countBefore = state.printersBefore.size() - listedBefore;
+  LogStep("printers before", text::WideDecimal(static_cast<long long>(countBefore)) + L" listed");
   const std::wstring base = PrinterBaseName(context.modelName);
   view.ShowPrinter(MakeUniquePrinterName(base, state.printersBefore), port, context.driverModel);
   // The driver files are copied by the print-UI command itself; these lines
@@ -61,17 +73,23 @@ std::int32_t InstallPrinter(const SetupContext& context, InstallState& state, In
   for (unsigned line : {IDS_STEP_SYSTEM_INFO, IDS_STEP_COPY_FILES, IDS_STEP_ADD_DRIVER}) {
     view.ShowStatus(LoadText(line), kStepsPerLine, true);
   }
-  AddPrinterViaPrintUi(context, port);
+  if (AddPrinterViaPrintUi(context, port, printUi) == kPrintUiTimedOut) return kResultNoPrinterAdded;
   view.ShowStatus(LoadText(IDS_STEP_ADD_PRINTER), kStepsPerLine, true);
 
   const std::size_t listedAfter = state.printersAfter.size();
   if (!ListPrinters(&state.printersAfter, view)) return kResultNoPrinterAdded;
-  if (state.printersAfter.size() - listedAfter == countBefore) return kResultNoPrinterAdded;
+  if (state.printersAfter.size() - listedAfter == countBefore) {
+    LogStep("printers", L"the print UI added none");
+    return kResultNoPrinterAdded;
+  }
   std::wstring added;
   if (IdentifyNewPrinter(state.printersBefore, state.printersAfter, base, &added)) {
+    LogStep("new printer", added);
     SetDefaultPrinter(context, added, port);
     state.finalPrinterName = added;
     view.ShowPrinterName(state.finalPrinterName);
+  } else {
+    LogStep("new printer", L"none of the printers added is named after " + base);
   }
   view.CompleteProgress();
   BroadcastSettingChange();

@@ -13,6 +13,7 @@
 
 #include "setup/app/report.h"
 #include "setup/app/setup_context.h"
+#include "setup/install/print_ui.h"
 
 // Install result codes, InstallPrinter's only results.
 inline constexpr std::int32_t kResultInstalled = 0;
@@ -29,6 +30,7 @@ struct InstallState {
   std::wstring serviceName;
   std::wstring finalPrinterName;  // the printer identified as the new one, or empty
   std::int32_t resultCode = 0;    // of the last InstallPrinter
+  bool helperRan = false;         // the last run wrote and ran the helper service
 };
 
 class InstallView : public Report {
@@ -52,11 +54,13 @@ std::wstring ResultMessage(std::int32_t resultCode);
 
 // The install body: checks Windows and the port, predicts the name, creates
 // the printer through the print UI, identifies it among the printers listed
-// before and after and makes it the default printer. Returns a result code.
-std::int32_t InstallPrinter(const SetupContext& context, InstallState& state, InstallView& view);
+// before and after and makes it the default printer. Returns a result code;
+// a print UI that does not end within the mode's wait gives 30.
+std::int32_t InstallPrinter(const SetupContext& context, InstallState& state, InstallView& view,
+                            const PrintUiMode& printUi = PrintUiMode());
 
 // The whole run after the view has been prepared: InstallPrinter into
-// state.resultCode, then, when it installed, DeployHelperService; then the
-// outcome goes to the view. True when the helper service was written and run
-// (false too when nothing was installed).
-bool RunInstallSequence(const SetupContext& context, InstallState& state, InstallView& view);
+// state.resultCode, then, when it installed, DeployHelperService (into
+// state.helperRan); then the outcome goes to the view.
+void RunInstallSequence(const SetupContext& context, InstallState& state, InstallView& view,
+                        const PrintUiMode& printUi = PrintUiMode());

@@ -4,7 +4,9 @@
 
 #include "platform/platform.h"
 #include "platform/unique_handle.h"
+#include "common/text/decimal.h"
 #include "setup/driver/driver_identity.h"
+#include "setup/log/setup_log.h"
 
 namespace {
 
@@ -25,19 +27,41 @@ std::wstring Rundll32Path() {
   return path + L"rundll32.exe";
 }
 
-// Starts rundll32 with the parameters and waits for it without a time-out.
-void RunPrintUi(const std::wstring& parameters) {
+// Starts rundll32 with the parameters (and /q in quiet mode) and waits for
+// it. One that does not end within the mode's wait is ended, so that it
+// cannot go on changing the PC after the run has given up on it.
+PrintUiOutcome RunPrintUi(std::wstring parameters, const PrintUiMode& mode = PrintUiMode()) {
+  if (mode.quiet) parameters += L" /q";
   const std::wstring program = Rundll32Path();
-  if (program.empty()) return;
+  if (program.empty()) {
+    LogStep("print UI", L"no system folder to start rundll32.exe from", pf::GetLastError());
+    return kPrintUiEnded;
+  }
+  LogStep("print UI", L"rundll32.exe" + parameters);
   pf::SHELLEXECUTEINFOW info{};
   info.cbSize = sizeof(info);
   info.fMask = pf::SEE_MASK_NOCLOSEPROCESS;
   info.lpFile = program.c_str();
   info.lpParameters = parameters.c_str();
   info.nShow = pf::SW_SHOW;
-  pf::ShellExecuteExW(&info);
+  if (!pf::ShellExecuteExW(&info)) LogStep("print UI", L"not started", pf::GetLastError());
   pf::UniqueKernelHandle process(info.hProcess);
-  if (process) pf::WaitForSingleObject(process.get(), pf::INFINITE);
+  if (!process) return kPrintUiEnded;
+  const pf::DWORD waited = pf::WaitForSingleObject(process.get(), mode.waitMs);
+  if (waited == pf::WAIT_TIMEOUT) {
+    pf::TerminateProcess(process.get(), pf::ERROR_TIMEOUT);
+    LogStep("print UI", L"did not end within " + text::WideDecimal(mode.waitMs / 1000) + L" s and was ended");
+    return kPrintUiTimedOut;
+  }
+  if (waited != pf::WAIT_OBJECT_0) {
+    LogStep("print UI", L"cannot be waited for", pf::GetLastError());
+    return kPrintUiEnded;
+  }
+  pf::DWORD exitCode = 0;
+  if (IsSetupLogOpen() && pf::GetExitCodeProcess(process.get(), &exitCode)) {
+    LogStep("print UI", L"ended with exit code " + text::WideDecimal(exitCode));
+  }
+  return kPrintUiEnded;
 }
 
 }  // namespace
@@ -57,12 +81,23 @@ bool BuildAddPrinterParameters(const SetupContext& context, const std::wstring& 
   return true;
 }
 
-void AddPrinterViaPrintUi(const SetupContext& context, const std::wstring& port) {
+PrintUiOutcome AddPrinterViaPrintUi(const SetupContext& context, const std::wstring& port, const PrintUiMode& mode) {
   std::wstring parameters;
-  if (!BuildAddPrinterParameters(context, GetProgramFolder(), port, &parameters)) return;
-  RunPrintUi(parameters);
+  if (!BuildAddPrinterParameters(context, GetProgramFolder(), port, &parameters)) {
+    LogStep("print UI", L"the INF's path is too long to be passed");
+    return kPrintUiEnded;
+  }
+  return RunPrintUi(parameters, mode);
 }
 
 void PrintTestPage(const std::wstring& printerName) {
   RunPrintUi(L" printui.dll,PrintUIEntry /k /n " + Quoted(printerName));
+}
+
+PrintUiOutcome DeletePrinterViaPrintUi(const std::wstring& printerName, const PrintUiMode& mode) {
+  return RunPrintUi(L" printui.dll,PrintUIEntry /dl /n " + Quoted(printerName), mode);
+}
+
+PrintUiOutcome DeleteDriverViaPrintUi(const std::wstring& model, const PrintUiMode& mode) {
+  return RunPrintUi(L" printui.dll,PrintUIEntry /dd /m " + Quoted(model), mode);
 }

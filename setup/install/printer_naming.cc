@@ -4,6 +4,7 @@
 
 #include "platform/platform.h"
 #include "setup/app/texts.h"
+#include "setup/log/setup_log.h"
 #include "setup/resources/resource.h"
 
 namespace {
@@ -11,7 +12,9 @@ namespace {
 constexpr pf::DWORD kLocalAndConnections = pf::PRINTER_ENUM_LOCAL | pf::PRINTER_ENUM_CONNECTIONS;
 
 void ShowListingError(Report& report) {
-  report.ShowMessage(FormatNumber(LoadText(IDS_ERROR_ENUM_PRINTERS), pf::GetLastError()), std::wstring(),
+  const pf::DWORD error = pf::GetLastError();
+  LogStep("printer list", L"cannot be had", error);
+  report.ShowMessage(FormatNumber(LoadText(IDS_ERROR_ENUM_PRINTERS), error), std::wstring(),
                      pf::MB_OK | pf::MB_ICONERROR);
 }
 
@@ -38,9 +41,10 @@ class LocalBlock {
   void* block_;
 };
 
-}  // namespace
-
-bool ListPrinters(std::vector<std::wstring>* list, Report& report) {
+// Calls take(name, driver) for every printer the spooler lists; false when
+// the list could not be had.
+template <typename Take>
+bool EnumeratePrinters(Report& report, Take take) {
   pf::DWORD needed = 0;
   pf::DWORD count = 0;
   pf::EnumPrintersW(kLocalAndConnections, nullptr, 2, nullptr, 0, &needed, &count);
@@ -52,9 +56,22 @@ bool ListPrinters(std::vector<std::wstring>* list, Report& report) {
   }
   const auto* printers = reinterpret_cast<const pf::PRINTER_INFO_2W*>(buffer.get());
   for (pf::DWORD i = 0; i < count; ++i) {
-    list->push_back(printers[i].pPrinterName ? printers[i].pPrinterName : L"");
+    take(printers[i].pPrinterName ? printers[i].pPrinterName : L"",
+         printers[i].pDriverName ? printers[i].pDriverName : L"");
   }
   return true;
+}
+
+}  // namespace
+
+bool ListPrinters(std::vector<std::wstring>* list, Report& report) {
+  return EnumeratePrinters(report, [list](const wchar_t* name, const wchar_t*) { list->push_back(name); });
+}
+
+bool ListPrintersOfDriver(const std::wstring& driver, std::vector<std::wstring>* list, Report& report) {
+  return EnumeratePrinters(report, [&driver, list](const wchar_t* name, const wchar_t* printerDriver) {
+    if (EqualsIgnoringCase(printerDriver, driver)) list->push_back(name);
+  });
 }
 
 std::wstring MakeUniquePrinterName(const std::wstring& base, const std::vector<std::wstring>& existing) {
@@ -99,7 +116,11 @@ void SetDefaultPrinter(const SetupContext& context, const std::wstring& name, co
   } else {
     return;  // no connection kind, no entry: never clear the user's default printer
   }
-  pf::WriteProfileStringW(L"windows", L"device", value.c_str());
+  if (pf::WriteProfileStringW(L"windows", L"device", value.c_str())) {
+    LogStep("default printer", value);
+  } else {
+    LogStep("default printer", L"not written", pf::GetLastError());
+  }
 }
 
 void BroadcastSettingChange() {

@@ -14,6 +14,8 @@
 // ("枚举打印机信息失败。错误代码：%d" with the last error) and leaves the list as
 // it was; false then, when the list could not be had.
 bool ListPrinters(std::vector<std::wstring>* list, Report& report = TheStandardBoxes());
+// As ListPrinters, the printers whose driver is driver (compared without case).
+bool ListPrintersOfDriver(const std::wstring& driver, std::vector<std::wstring>* list, Report& report);
 
 // base itself when no existing name equals it without regard to case, else
 // base + " (副本 N)" with the smallest N from 1 that is free.

@@ -119,6 +119,9 @@ class RecordingProcess : public pf::ProcessApi {
   pf::BOOL GetExitCodeProcess(pf::HANDLE process, pf::DWORD* exitCode) override {
     return inner_.GetExitCodeProcess(process, exitCode);
   }
+  pf::BOOL TerminateProcess(pf::HANDLE process, pf::UINT exitCode) override {
+    return inner_.TerminateProcess(process, exitCode);
+  }
   pf::INT_PTR ShellExecuteW(pf::HWND owner, const wchar_t* verb, const wchar_t* file, const wchar_t* parameters,
                             const wchar_t* directory, int show) override;
   pf::UINT WinExec(const char* commandLine, pf::UINT show) override { return inner_.WinExec(commandLine, show); }

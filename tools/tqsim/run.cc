@@ -10,6 +10,9 @@
 #include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_services.h"
 #include "platform/sim/sim_spooler.h"
+#include "platform/sim/sim_system.h"
+#include "common/text/command_line.h"
+#include "setup/app/command_line.h"
 #include "setup/app/setup_app.h"
 #include "tools/tqsim/embedded.h"
 #include "tools/tqsim/recording_platform.h"
@@ -26,9 +29,14 @@ void CompletePrintUiEvents(Timeline& timeline, const RecordingProcess& process, 
   for (std::size_t i = 0; i < events.size() && i < runs.size(); ++i) {
     Json outcome;
     if (!runs[i].added.empty()) outcome["added"] = Utf8(runs[i].added);
+    if (!runs[i].removed.empty()) outcome["removed"] = Utf8(runs[i].removed);
     if (!runs[i].refused.empty()) outcome["refused"] = Utf8(runs[i].refused);
-    outcome["exitCode"] = runs[i].exitCode;
-    outcome["endedMs"] = runs[i].ended;
+    if (runs[i].endless) {
+      outcome["neverEnded"] = true;
+    } else {
+      outcome["exitCode"] = runs[i].exitCode;
+      outcome["endedMs"] = runs[i].ended;
+    }
     timeline.Amend(events[i], outcome);
   }
 }
@@ -45,6 +53,30 @@ std::string HelperServiceVerdict(const std::vector<RecordingServices::Operation>
   return "ran";
 }
 
+bool EndsWith(const std::wstring& text, const std::wstring& tail) {
+  return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+bool IsSpoolmateLog(const std::wstring& path) { return EndsWith(text::Upper(path), L"\\SPOOLMATE.LOG"); }
+
+bool IsSetupLog(const std::wstring& path) { return EndsWith(text::Upper(path), L".LOG") && !IsSpoolmateLog(path); }
+
+// The lines of the logs setup wrote (UTF-8), in the order of the files.
+Json SetupLog(pf::sim::SimPc& pc, const std::vector<std::wstring>& paths) {
+  Json lines = Json::array();
+  for (const std::wstring& path : paths) {
+    std::string bytes;
+    if (!IsSetupLog(path) || !pc.files().ReadFileBytes(path, &bytes)) continue;
+    for (std::size_t begin = 0; begin < bytes.size();) {
+      std::size_t end = bytes.find("\r\n", begin);
+      if (end == std::string::npos) end = bytes.size();
+      lines.push_back(bytes.substr(begin, end - begin));
+      begin = end + 2;
+    }
+  }
+  return lines;
+}
+
 Json FilesWritten(pf::sim::SimPc& pc, const std::vector<std::wstring>& paths) {
   Json files = Json::array();
   for (const std::wstring& path : paths) {
@@ -52,11 +84,9 @@ Json FilesWritten(pf::sim::SimPc& pc, const std::vector<std::wstring>& paths) {
     std::string bytes;
     if (pc.files().ReadFileBytes(path, &bytes)) {
       file["bytes"] = bytes.size();
-      // Logs are text worth reading; Spoolmate writes its own in the ANSI code page.
-      const std::wstring upper = text::Upper(path);
-      if (upper.size() > 4 && upper.compare(upper.size() - 4, 4, L".LOG") == 0) {
-        file["text"] = Utf8(pc.kernel().FromAnsi(bytes));
-      }
+      // Spoolmate's log is text worth reading, in the ANSI code page; setup's
+      // own (UTF-8) has a field of its own.
+      if (IsSpoolmateLog(path)) file["text"] = Utf8(pc.kernel().FromAnsi(bytes));
     } else {
       file["bytes"] = nullptr;  // gone again
     }
@@ -114,6 +144,25 @@ std::string Outcome(const SetupRun& run, const std::string& helperService) {
   return "installed";
 }
 
+// The outcome of a run with a command line, from setup's exit code.
+std::string CommandLineOutcome(const SetupRun& run, const std::wstring& commandLine, const std::string& helperService) {
+  CommandLine line;
+  std::wstring bad;
+  if (!ParseCommandLine(text::SplitArguments(commandLine), &line, &bad) || line.usage) {
+    return "bad command line, exit code " + std::to_string(run.exitCode);
+  }
+  if (line.uninstall) {
+    return run.exitCode == 0 ? "removed" : "not all removed, exit code " + std::to_string(run.exitCode);
+  }
+  if (!line.quiet) return Outcome(run, helperService);
+  switch (run.exitCode) {
+    case 0: return "installed";
+    case 1: return "setup ended at start-up";
+    case 4: return "installed, but the helper service failed";
+    default: return "failed with result code " + std::to_string(run.exitCode);
+  }
+}
+
 }  // namespace
 
 SetupRun RunSetup(const std::vector<std::uint8_t>& resources, const UserPlan& user, Timeline& timeline) {
@@ -123,7 +172,8 @@ SetupRun RunSetup(const std::vector<std::uint8_t>& resources, const UserPlan& us
   windows.Start();
   SetupApp app;
   app.InitInstance();
-  return SetupRun{windows.wizardShown(), windows.stuck(), windows.closedWith(), windows.lastInstall()};
+  return SetupRun{app.ExitInstance(), windows.wizardShown(), windows.stuck(), windows.closedWith(),
+                  windows.lastInstall()};
 }
 
 RunResult RunScenario(const Scenario& scenario) {
@@ -146,7 +196,13 @@ RunResult RunScenario(const Scenario& scenario) {
     for (int run = 1; run <= scenario.runs; ++run) {
       if (scenario.runs > 1) timeline.Add({{"run", run}});
       lastRunOperations = services.Operations().size();
+      if (!scenario.commandLines.empty()) {
+        const std::wstring& arguments = scenario.commandLines[scenario.commandLines.size() == 1 ? 0 : run - 1];
+        pc.system().SetCommandLine(L"\"" + scenario.setupPath + L"\"" + (arguments.empty() ? L"" : L" " + arguments));
+        timeline.Add({{"commandLine", Utf8(arguments)}});
+      }
       last = RunSetup(resources, scenario.user, timeline);
+      if (!scenario.commandLines.empty()) timeline.Add({{"setupExitCode", last.exitCode}});
     }
     // Service threads still running would call into whatever platform comes next.
     pc.services().EndProcesses();
@@ -156,11 +212,13 @@ RunResult RunScenario(const Scenario& scenario) {
   std::vector<RecordingServices::Operation> operations = services.Operations();
   operations.erase(operations.begin(), operations.begin() + static_cast<std::ptrdiff_t>(lastRunOperations));
   const std::string helperService = HelperServiceVerdict(operations);
-  const std::string outcome = Outcome(last, helperService);
+  const std::string outcome = scenario.commandLines.empty()
+                                  ? Outcome(last, helperService)
+                                  : CommandLineOutcome(last, scenario.commandLines.back(), helperService);
   const std::optional<InstallOutcome>& install = last.install;
 
   RunResult result;
-  result.exitCode = outcome == "installed" ? kExitInstalled : kExitNotInstalled;
+  result.exitCode = outcome == "installed" || outcome == "removed" ? kExitInstalled : kExitNotInstalled;
   result.virtualMs = pc.kernel().Now();
   Json& t = result.transcript;
   t["scenario"] = scenario.fileName;
@@ -171,9 +229,13 @@ RunResult RunScenario(const Scenario& scenario) {
   t["finalPrinterName"] =
       install && !install->finalPrinterName.empty() ? Json(Utf8(install->finalPrinterName)) : Json();
   t["defaultPrinter"] = DefaultPrinter(pc);
-  t["helperService"] = helperService;
+  if (outcome != "removed" && outcome.rfind("not all removed", 0) != 0) t["helperService"] = helperService;
   t["printers"] = Printers(pc);
   t["filesWritten"] = FilesWritten(pc, files.Written());
+  if (!scenario.commandLines.empty()) {
+    t["setupLog"] = SetupLog(pc, files.Written());
+    t["setupExitCode"] = last.exitCode;
+  }
   Json broadcasts = Json::array();
   for (const pf::sim::BroadcastRecord& broadcast : pc.spooler().broadcasts()) broadcasts.push_back(broadcast.time);
   t["settingBroadcastsMs"] = broadcasts;
@@ -193,8 +255,9 @@ std::string FormatTranscript(const Json& transcript) {
     out += first ? "\n  " : ",\n  ";
     first = false;
     out += dump(key) + ": ";
-    const bool listOfObjects = value.is_array() && !value.empty() && value.front().is_object();
-    if (!listOfObjects) {
+    const bool listOfLines =
+        value.is_array() && !value.empty() && (value.front().is_object() || value.front().is_string());
+    if (!listOfLines) {
       out += dump(value);
       continue;
     }

@@ -28,6 +28,7 @@ struct RunResult {
 
 // How one run of setup ended.
 struct SetupRun {
+  int exitCode = 0;  // setup's own
   bool wizardShown = false;
   bool stuck = false;
   std::string closedWith;  // "finish", "cancel" or empty
@@ -37,7 +38,8 @@ struct SetupRun {
 // Runs setup once, as a new process would (a fresh setup context and window
 // system), on the simulated PC that is the current platform, with the
 // resources as its own, the user acting as planned and the timeline noting
-// what happened. Its service processes may still run when it returns.
+// what happened. Its command line is the PC's (SimSystem::SetCommandLine).
+// Its service processes may still run when it returns.
 SetupRun RunSetup(const std::vector<std::uint8_t>& resources, const UserPlan& user, Timeline& timeline);
 
 // Runs setup on the scenario's PC. Uses the process's one setup context and

@@ -319,7 +319,8 @@ bool ReadPrintUi(const Json& value, const std::string& path, PrintUiPlan* plan, 
   if (!CheckObject(value, path, {"behaviour", "name", "exitCode", "takesMs"}, r)) return false;
   int behaviour = 0;
   if (const Json* f = Find(value, "behaviour")) {
-    ReadChoice(*f, Field(path, "behaviour"), {"adds", "addsNothing", "addsNamed", "fails"}, &behaviour, r);
+    ReadChoice(*f, Field(path, "behaviour"), {"adds", "addsNothing", "addsNamed", "fails", "neverEnds"}, &behaviour,
+               r);
   }
   plan->behaviour = static_cast<PrintUiPlan::Behaviour>(behaviour);
   const Json* name = Find(value, "name");
@@ -382,10 +383,31 @@ bool ReadSetupPath(const Json& value, const std::string& path, std::wstring* set
   return true;
 }
 
+// One command line for every run, or a list with one for each run (which
+// sets the number of runs when the scenario does not).
+bool ReadCommandLines(const Json& value, const std::string& path, bool runsGiven, Scenario* s, Reading& r) {
+  if (!value.is_array()) {
+    s->commandLines.emplace_back();
+    return ReadWide(value, path, &s->commandLines.back(), r);
+  }
+  ReadList(value, path, r, [&](const Json& item, const std::string& at) {
+    s->commandLines.emplace_back();
+    ReadWide(item, at, &s->commandLines.back(), r);
+  });
+  if (!r.error.empty()) return false;
+  if (s->commandLines.empty()) return r.Fail(path, "empty");
+  if (s->commandLines.size() > 5) return r.Fail(path, "at most 5 runs");
+  if (!runsGiven) s->runs = static_cast<int>(s->commandLines.size());
+  if (s->commandLines.size() > 1 && s->commandLines.size() != static_cast<std::size_t>(s->runs)) {
+    return r.Fail(path, "needs one command line for each of the " + std::to_string(s->runs) + " runs");
+  }
+  return true;
+}
+
 bool ReadScenarioObject(const Json& value, Scenario* s, Reading& r) {
   if (!CheckObject(value, "",
                    {"description", "installFolder", "setupPath", "pc", "usbPrinters", "printers", "printUi", "faults",
-                    "user", "runs"},
+                    "user", "runs", "commandLine"},
                    r)) {
     return false;
   }
@@ -425,6 +447,7 @@ bool ReadScenarioObject(const Json& value, Scenario* s, Reading& r) {
   }
   if (const Json* f = Find(value, "user")) ReadUser(*f, "user", &s->user, r);
   if (const Json* f = Find(value, "runs")) ReadNumber(*f, "runs", 1, 5, &s->runs, r);
+  if (const Json* f = Find(value, "commandLine")) ReadCommandLines(*f, "commandLine", Find(value, "runs") != nullptr, s, r);
   return r.error.empty();
 }
 

@@ -44,7 +44,7 @@ struct ExistingPrinter {
 };
 
 struct PrintUiPlan {
-  enum class Behaviour { kAdds, kAddsNothing, kAddsNamed, kFails };
+  enum class Behaviour { kAdds, kAddsNothing, kAddsNamed, kFails, kNeverEnds };
   Behaviour behaviour = Behaviour::kAdds;
   std::wstring name;       // kAddsNamed
   pf::DWORD exitCode = 1;  // kFails
@@ -87,6 +87,9 @@ struct Scenario {
   // How many times setup runs, one after another, on the same PC (2: a
   // second installation); the user acts the same way each time.
   int runs = 1;
+  // setup.exe's arguments for each run (one entry serves every run; empty:
+  // none, the wizard); none at all when the scenario gives no commandLine.
+  std::vector<std::wstring> commandLines;
 };
 
 // Reads the scenario in `text`; relative paths in it (the installation

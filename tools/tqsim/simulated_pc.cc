@@ -41,6 +41,7 @@ void SetPrintUi(pf::sim::SimPrintUi& printUi, const PrintUiPlan& plan) {
     case PrintUiPlan::Behaviour::kAddsNothing: printUi.AddsNothing(); break;
     case PrintUiPlan::Behaviour::kAddsNamed: printUi.AddsPrinterNamed(plan.name); break;
     case PrintUiPlan::Behaviour::kFails: printUi.Fails(plan.exitCode); break;
+    case PrintUiPlan::Behaviour::kNeverEnds: printUi.NeverEnds(); break;
   }
   printUi.Takes(plan.takesMs);
 }
@@ -68,8 +69,10 @@ SimulatedPc::SimulatedPc(const Scenario& s, const std::vector<std::uint8_t>& res
     usbPrinters_.push_back(pf::sim::SimUsbPrinter::Create(pc_, plan.seed));
     PlacePrinter(pc_, usbPrinters_.back(), plan);
   }
-  for (const ExistingPrinter& printer : s.printers)
+  for (const ExistingPrinter& printer : s.printers) {
+    pc_.spooler().AddDriver(printer.driver);
     pc_.spooler().AddPrinter(printer.name, printer.port, printer.driver);
+  }
   SetPrintUi(printUi_, s.printUi);
   // Wherever setup writes Spoolmate.exe, the service manager runs the Spoolmate logic from it.
   pc_.services().RegisterProgram(L"Spoolmate.exe", spoolmate::RunSpoolmate);

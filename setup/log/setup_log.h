@@ -1,0 +1,27 @@
+// The setup log: one line per step of a run, in UTF-8 (no byte-order mark),
+// appended to a file, so that an administrator can see what a run did on a
+// PC where nobody watched it. The command line opens it (/log FILE, or, for
+// a quiet run, %WINDIR%\Temp\TQPrinterSetup.log); a wizard run without /log
+// opens none, and then logging does nothing.
+//
+// A line is the local time, the step, its outcome and, when the step
+// failed with one, the Win32 error:
+//   2026-01-01 09:00:00  print UI: ended with exit code 0
+//   2026-01-01 09:00:02  Spoolmate.exe: not written (error 5)
+// Each line is written when it happens, so a run that is ended half way
+// leaves its lines up to there. A line that cannot be written is lost; the
+// run goes on.
+#pragma once
+
+#include <string>
+
+#include "platform/types.h"
+
+// Opens (or creates) the log at path for appending; false with the last
+// error set when it cannot be opened, and the run then logs nothing.
+bool OpenSetupLog(const std::wstring& path);
+void CloseSetupLog();
+bool IsSetupLogOpen();
+
+// One line: step (ASCII), outcome, and " (error N)" when error is not 0.
+void LogStep(const char* step, const std::wstring& outcome, pf::DWORD error = 0);
