@@ -5,6 +5,7 @@
 
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_pc.h"
+#include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_shell_folders.h"
 #include "platform/sim/sim_spooler.h"
 #include "common/text/case_fold.h"
@@ -240,8 +241,22 @@ void SimPrintUi::State::PrintTestPage(PrintUiRun* run) {
 
 void SimPrintUi::State::DeletePrinter(PrintUiRun* run) {
   if (run->printerName.empty()) return Refuse(run, L"missing /n");
-  if (!pc.spooler().RemovePrinter(run->printerName)) return Refuse(run, L"no printer named " + run->printerName);
+  SimSpooler& spooler = pc.spooler();
+  if (!spooler.RemovePrinter(run->printerName)) return Refuse(run, L"no printer named " + run->printerName);
   run->removed = run->printerName;
+  // The default printer deleted: Windows makes the first printer left the
+  // default, or has none when no printer is left.
+  const std::wstring profile = SimSpooler::ProfileKeyPath(L"windows");
+  std::wstring device;
+  if (!pc.registry().GetString(HKEY_CURRENT_USER, profile, L"Device", &device)) return;
+  if (!text::EqualsNoCase(device.substr(0, device.find(L',')), run->printerName)) return;
+  const std::vector<std::wstring> left = spooler.PrinterNames();
+  if (left.empty()) {
+    pc.registry().DeleteValue(HKEY_CURRENT_USER, profile, L"Device");
+  } else {
+    pc.registry().SetString(HKEY_CURRENT_USER, profile, L"Device",
+                            left.front() + L",winspool," + spooler.Printer(left.front())->port);
+  }
 }
 
 void SimPrintUi::State::DeleteDriver(PrintUiRun* run) {

@@ -26,6 +26,8 @@
 // free N from 1, as the print UI names copies; the driver is installed with
 // it (SimSpooler::AddDriver). /dl deletes the printer of that name; /dd
 // deletes the driver, which the spooler refuses while a printer uses it.
+// Deleting the default printer makes the first printer left the default (or
+// leaves none), as Windows does.
 //
 // A test can make it take virtual time, add nothing (as Wine's print UI
 // does), add the printer under another name, fail with an exit code, or

@@ -323,6 +323,7 @@ std::shared_ptr<SimProcess::Process> SimProcess::Run(const std::wstring& imagePa
   processes_.push_back(process);
   SimKernel& kernel = kernel_;
   kernel_.ScheduleIn(0, [&kernel, process, program, start = SimProcessStart{imagePath, commandLine}] {
+    if (process->ended()) return;  // terminated before it ran
     // The program runs on the thread that moved the clock, as its own process.
     const std::wstring caller = kernel.CallerImage();
     kernel.SetCallerImage(start.imagePath);

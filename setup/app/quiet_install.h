@@ -1,23 +1,19 @@
 // The quiet install (setup.exe /quiet): the engine's detection and install
 // run with no window at all. Detection waits and decides as on the page; the
-// port is the one detection offers (USB when a USB printer was found, else
-// the parallel port) unless /port forces one, and /name replaces the
+// port is the one detection offers (USB when a USB printer was recorded,
+// else the parallel port) unless /port forces one, and /name replaces the
 // proposed name. The print UI runs with /q and is waited for at most ten
 // minutes. Messages the sequences would show go to the log instead.
 #pragma once
 
 #include "setup/app/command_line.h"
 #include "setup/app/setup_context.h"
-#include "setup/devices/detection.h"
 #include "setup/install/install_sequence.h"
 
-// Presents the sequences with nothing on screen: pauses sleep, messages go
-// to the log.
-class QuietView : public DetectionView, public InstallView {
+// The install sequence with nothing on screen: only its messages and its
+// result's message reach the log. The quiet removal reports to it too.
+class QuietInstallView : public InstallView {
  public:
-  void ShowWaiting(unsigned) override {}
-  void Pause(pf::DWORD milliseconds) override;
-  void ShowFound(bool) override {}
   void ShowStatus(const std::wstring&, std::int32_t, bool) override {}
   void ShowPrinterLines(bool) override {}
   void ShowPrinter(const std::wstring&, const std::wstring&, const std::wstring&) override {}

@@ -45,11 +45,11 @@ std::wstring RemovalMessage(const RemovalOutcome& outcome) {
 // Reads the driver identity from the INF beside the program, and logs it.
 bool ReadDriverIdentity(SetupContext& context) {
   if (!LoadDriverIdentity(&context)) {
-    LogStep("INF", context.infBaseName + L".INF cannot be read", pf::GetLastError());
+    LogStep("INF", "cannot be read", context.infBaseName, pf::GetLastError());
     return false;
   }
-  LogStep("INF", L"model " + context.driverModel + L", USB id " + context.usbHardwareId + L", parallel id " +
-                     context.lptHardwareId);
+  LogStep("INF", "read (model, USB id, parallel id):",
+          context.driverModel + L", " + context.usbHardwareId + L", " + context.lptHardwareId);
   return true;
 }
 
@@ -96,10 +96,17 @@ bool SetupApp::InitInstance() {
     return false;
   }
 
-  const std::wstring logPath = !line.logPath.empty() ? line.logPath : line.quiet ? QuietLogPath() : std::wstring();
-  if (!logPath.empty()) OpenSetupLog(logPath);
-  LogStep("setup", L"started:" + Joined(arguments) + L"; Windows major version " +
-                       text::WideDecimal(GetMajorVersion()));
+  // A log asked for that cannot be written is a bad command line too; the
+  // quiet run's own log is only missed.
+  if (!line.logPath.empty() && !OpenSetupLog(line.logPath)) {
+    if (!line.quiet) {
+      ShowBox(FormatText(LoadText(IDS_ERROR_BAD_ARGUMENT), L"/log " + line.logPath), pf::MB_OK | pf::MB_ICONERROR);
+    }
+    exitCode_ = kExitBadCommandLine;
+    return false;
+  }
+  if (line.logPath.empty() && line.quiet) OpenSetupLog(QuietLogPath());
+  LogStep("setup", "started on Windows", text::WideDecimal(GetMajorVersion()) + L" with" + Joined(arguments));
   if (line.uninstall) {
     exitCode_ = RunRemoval(context, line);
   } else if (line.quiet) {
@@ -107,7 +114,7 @@ bool SetupApp::InitInstance() {
   } else {
     exitCode_ = RunWizard(context);
   }
-  LogStep("setup", L"exit code " + text::WideDecimal(exitCode_));
+  LogStep("setup", "exit code", text::WideDecimal(exitCode_));
   CloseSetupLog();
   return false;
 }
@@ -138,8 +145,8 @@ int SetupApp::RunWizard(SetupContext& context) {
   m_pMainWnd = nullptr;
   // Finish is only enabled on the install page, after its run.
   if (closedWith != IDC_FINISH) return kExitSucceeded;
-  if (install.resultCode != kResultInstalled) return install.resultCode;
-  return install.helperRan ? kExitSucceeded : kExitHelperFailed;
+  if (install.state.resultCode != kResultInstalled) return install.state.resultCode;
+  return install.state.helperRan ? kExitSucceeded : kExitHelperFailed;
 }
 
 int SetupApp::RunRemoval(SetupContext& context, const CommandLine& line) {
@@ -147,10 +154,9 @@ int SetupApp::RunRemoval(SetupContext& context, const CommandLine& line) {
     if (!line.quiet) ShowBox(LoadText(IDS_ERROR_NO_INF), pf::MB_OK | pf::MB_ICONERROR);
     return kExitInfUnreadable;
   }
-  QuietView quiet;
-  const RemovalOutcome outcome =
-      line.quiet ? RunUninstall(context, PrintUiMode{true, kQuietPrintUiWaitMs}, static_cast<InstallView&>(quiet))
-                 : RunUninstall(context, PrintUiMode(), TheStandardBoxes());
+  QuietInstallView quiet;
+  const RemovalOutcome outcome = line.quiet ? RunUninstall(context, PrintUiMode{true, kQuietPrintUiWaitMs}, quiet)
+                                            : RunUninstall(context, PrintUiMode(), TheStandardBoxes());
   if (!line.quiet) {
     ShowBox(RemovalMessage(outcome),
             outcome.exitCode == kExitSucceeded ? pf::MB_OK | pf::MB_ICONINFORMATION : pf::MB_OK | pf::MB_ICONWARNING);

@@ -29,24 +29,25 @@ bool WaitForUsbPrinter(DetectionView& view) {
 
 }  // namespace
 
-bool DetectPrinter(SetupContext& context, DetectionView& view) {
-  if (WaitForUsbPrinter(view)) {
+Detected DetectPrinter(SetupContext& context, DetectionView& view) {
+  const bool usbPrinter = WaitForUsbPrinter(view);
+  if (usbPrinter) {
     const int identified = DetectUsbPrinter(context, view);
-    LogStep("USB printer", L"recorded; identification result " + text::WideDecimal(identified) + L", model " +
-                               context.modelName + L" on " + context.usbPortName);
+    LogStep("USB printer", "recorded; identification result, model, port:",
+            text::WideDecimal(identified) + L", " + context.modelName + L", " + context.usbPortName);
     if (identified == kUsbPrinterFound) {
       view.ShowFound(true);
-      return true;
+      return Detected::kUsbPrinter;
     }
   } else {
-    LogStep("USB printer", L"none recorded within 3 s");
+    LogStep("USB printer", "none recorded within 3 s");
   }
   std::wstring lptModel;
   const int parallel = DetectLptPrinter(context, &lptModel);
   context.modelName = parallel == 1 ? lptModel : context.driverModel;
   if (!context.modelOverride.empty()) context.modelName = context.modelOverride;
-  LogStep("parallel-port printers", text::WideDecimal(parallel) + L" without a driver; proposed name " +
-                                        context.modelName);
+  LogStep("parallel-port printers without a driver", "counted; proposed name:",
+          text::WideDecimal(parallel) + L"; " + context.modelName);
   view.ShowFound(false);
-  return false;
+  return usbPrinter ? Detected::kUnidentifiedUsbPrinter : Detected::kNoUsbPrinter;
 }

@@ -22,7 +22,12 @@ class DetectionView : public Report {
   virtual void ShowFound(bool usbPrinter) = 0;
 };
 
-// True when a USB printer was found and identified (modelName is its model);
-// false when none was, and modelName is then the model of the one driverless
-// parallel-port printer of the series, or the INF's model, or modelOverride.
-bool DetectPrinter(SetupContext& context, DetectionView& view);
+enum class Detected {
+  kUsbPrinter,              // a USB printer found and identified: modelName is its model
+  kUnidentifiedUsbPrinter,  // one recorded, but not identified
+  kNoUsbPrinter,            // none recorded within the three seconds
+};
+// Without an identified USB printer, modelName is the model of the one
+// driverless parallel-port printer of the series, or the INF's model, or
+// modelOverride.
+Detected DetectPrinter(SetupContext& context, DetectionView& view);

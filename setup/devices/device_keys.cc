@@ -20,6 +20,9 @@ constexpr const wchar_t* kClassGuid = kPrinterClassGuid.wide;
 
 enum class Port { kUsb, kLpt };
 
+// REG_SZ or REG_DWORD data of any staged value fits.
+constexpr pf::DWORD kStagedDataLimit = 1024;
+
 // The decimal value of the name's leading digits; 0 when it has none. A
 // number too long for an int stops one below its maximum, so that the next
 // instance number still fits.
@@ -116,4 +119,21 @@ void ProvisionUsbDeviceKeys(const SetupContext& context, const std::wstring& har
 
 void ProvisionLptDeviceKeys(const SetupContext& context, const std::wstring& hardwareId) {
   ProvisionDeviceKeys(context, Port::kLpt, hardwareId);
+}
+
+const wchar_t* const kStagedValueNames[9] = {kStagedDeviceDesc.wide, kStagedConfigFlags.wide, kStagedClassGuid.wide,
+                                             kStagedClass.wide,      kStagedDriver.wide,      kStagedMfg.wide,
+                                             kStagedUpdateMode.wide, kStagedBrandSeries.wide, kStagedToPath.wide};
+
+bool StagedValuesLeft() {
+  pf::UniqueKey classKey;
+  const pf::LONG opened = pf::RegOpenKeyExW(pf::HKEY_LOCAL_MACHINE, kClassKey, 0, pf::KEY_READ, classKey.put());
+  if (opened == pf::ERROR_FILE_NOT_FOUND) return false;
+  if (opened != pf::ERROR_SUCCESS) return true;
+  for (const wchar_t* name : kStagedValueNames) {
+    pf::BYTE data[kStagedDataLimit];
+    pf::DWORD size = sizeof(data);
+    if (pf::RegQueryValueExW(classKey.get(), name, nullptr, data, &size) != pf::ERROR_FILE_NOT_FOUND) return true;
+  }
+  return false;
 }

@@ -9,3 +9,11 @@
 
 void ProvisionUsbDeviceKeys(const SetupContext& context, const std::wstring& hardwareId);
 void ProvisionLptDeviceKeys(const SetupContext& context, const std::wstring& hardwareId);
+
+// Every staged value's name.
+extern const wchar_t* const kStagedValueNames[9];
+
+// Whether staged values are still in the printer class key, which the helper
+// service takes them out of when it stops; true also when the key cannot be
+// read, since they may then be there.
+bool StagedValuesLeft();

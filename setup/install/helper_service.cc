@@ -1,6 +1,5 @@
 #include "setup/install/helper_service.h"
 
-#include "common/text/utf.h"
 #include "platform/platform.h"
 #include "setup/app/texts.h"
 #include "setup/devices/device_keys.h"
@@ -11,13 +10,8 @@
 
 namespace {
 
-void LogServiceStep(const char* done, bool ok) {
-  const std::wstring outcome = text::Utf8ToUtf16(done);
-  if (ok) {
-    LogStep("helper service", outcome);
-  } else {
-    LogStep("helper service", L"not " + outcome, pf::GetLastError());
-  }
+void LogServiceStep(const char* done, const char* notDone, bool ok) {
+  LogStep("helper service", ok ? done : notDone, {}, ok ? 0 : pf::GetLastError());
 }
 
 }  // namespace
@@ -35,9 +29,9 @@ HelperOutcome DeployHelperService(const SetupContext& context, const InstallStat
   } else if (context.portKind == L"USB") {
     ProvisionUsbDeviceKeys(context, context.usbHardwareId);
   }
-  LogStep("device values", L"staged for " + context.portKind);
+  LogStep("device values", "staged for", context.portKind);
   if (!ExtractHelperServiceProgram(state.serviceFileName)) {
-    LogStep("helper service", state.serviceFileName + L" not written", pf::GetLastError());
+    LogStep("helper service", "not written", state.serviceFileName, pf::GetLastError());
     report.ShowMessage(LoadText(IDS_ERROR_EXTRACT_SERVICE), caption, pf::MB_OK);
     return kHelperNotWritten;
   }
@@ -50,13 +44,17 @@ HelperOutcome DeployHelperService(const SetupContext& context, const InstallStat
   service.SetDisplayName(state.serviceName.c_str());
   service.SetProgramPath(programPath.c_str());
   service.SetAutoStart(1);
-  LogServiceStep("created", service.Create());
+  LogServiceStep("created", "not created", service.Create());
   const bool started = service.Start();
-  LogServiceStep("started", started);
+  LogServiceStep("started", "not started", started);
   pf::Sleep(1000);  // the window is not repainted meanwhile
   const bool stopped = service.Stop();
-  LogServiceStep("stopped", stopped);
+  LogServiceStep("stopped", "not stopped", stopped);
   pf::Sleep(1000);
-  LogServiceStep("deleted", service.Delete());
-  return started && stopped ? kHelperRan : kHelperNotRun;
+  LogServiceStep("deleted", "not deleted", service.Delete());
+  // Stopped, the helper service has moved the staged values into the
+  // device keys and taken them out of the class key.
+  const bool consumed = !StagedValuesLeft();
+  if (!consumed) LogStep("helper service", "left the staged values in the printer class key");
+  return started && stopped && consumed ? kHelperRan : kHelperNotRun;
 }

@@ -18,7 +18,7 @@ std::wstring GetServiceBinaryPath(const std::wstring& fileName);
 enum HelperOutcome {
   kHelperRan,         // started and stopped
   kHelperNotWritten,  // Spoolmate.exe could not be written (message 498 was shown)
-  kHelperNotRun,      // written, but the service could not be started or stopped
+  kHelperNotRun,      // written, but the service was not started or stopped, or left the staged values
 };
 
 // Stages the device values for the port kind, writes state.serviceFileName

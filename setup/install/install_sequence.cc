@@ -32,7 +32,7 @@ void RunInstallSequence(const SetupContext& context, InstallState& state, Instal
   state.serviceName = L"Printer Helper";
   state.helperRan = false;
   state.resultCode = InstallPrinter(context, state, view, printUi);
-  LogStep("install", L"result code " + text::WideDecimal(state.resultCode));
+  LogStep("install", "result code", text::WideDecimal(state.resultCode));
   if (state.resultCode == kResultInstalled) state.helperRan = DeployHelperService(context, state, view) == kHelperRan;
   view.ShowResult(state.resultCode, ResultMessage(state.resultCode));
 }
@@ -41,21 +41,21 @@ std::int32_t InstallPrinter(const SetupContext& context, InstallState& state, In
                             const PrintUiMode& printUi) {
   state.resultCode = kResultInstalled;
   if (GetMajorVersion() < 5) {
-    LogStep("Windows version", L"older than Windows 2000 (major version " + text::WideDecimal(GetMajorVersion()) + L")");
+    LogStep("Windows", "older than Windows 2000: major version", text::WideDecimal(GetMajorVersion()));
     return kResultWindowsTooOld;
   }
   std::wstring port = L"LPT1:";
   view.ShowPrinterLines(false);
   if (context.portKind == L"USB") {
     if (!IsUsbPrinterPresent()) {
-      LogStep("USB printer", L"no longer present");
+      LogStep("USB printer", "no longer present");
       return kResultNoUsbPrinter;
     }
     port = context.usbPortName;
   }
   view.ShowPrinterLines(true);
   state.finalPrinterName.clear();
-  LogStep("printer", context.modelName + L" on " + port + L", driver " + context.driverModel);
+  LogStep("printer", "name, port, driver:", context.modelName + L", " + port + L", " + context.driverModel);
 
   // Whether a printer was added is told by this run's two listings alone
   // (the lists keep the names of earlier runs too). Without the printers
@@ -65,7 +65,7 @@ std::int32_t InstallPrinter(const SetupContext& context, InstallState& state, In
   const std::size_t listedBefore = state.printersBefore.size();
   if (!ListPrinters(&state.printersBefore, view)) return kResultNoPrinterAdded;
   const std::size_t countBefore = state.printersBefore.size() - listedBefore;
-  LogStep("printers before", text::WideDecimal(static_cast<long long>(countBefore)) + L" listed");
+  LogStep("printers before", "listed:", text::WideDecimal(static_cast<long long>(countBefore)));
   const std::wstring base = PrinterBaseName(context.modelName);
   view.ShowPrinter(MakeUniquePrinterName(base, state.printersBefore), port, context.driverModel);
   // The driver files are copied by the print-UI command itself; these lines
@@ -79,17 +79,17 @@ std::int32_t InstallPrinter(const SetupContext& context, InstallState& state, In
   const std::size_t listedAfter = state.printersAfter.size();
   if (!ListPrinters(&state.printersAfter, view)) return kResultNoPrinterAdded;
   if (state.printersAfter.size() - listedAfter == countBefore) {
-    LogStep("printers", L"the print UI added none");
+    LogStep("printers", "the print UI added none");
     return kResultNoPrinterAdded;
   }
   std::wstring added;
   if (IdentifyNewPrinter(state.printersBefore, state.printersAfter, base, &added)) {
-    LogStep("new printer", added);
+    LogStep("new printer", "found:", added);
     SetDefaultPrinter(context, added, port);
     state.finalPrinterName = added;
     view.ShowPrinterName(state.finalPrinterName);
   } else {
-    LogStep("new printer", L"none of the printers added is named after " + base);
+    LogStep("new printer", "none of the printers added is named after", base);
   }
   view.CompleteProgress();
   BroadcastSettingChange();

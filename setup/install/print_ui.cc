@@ -34,32 +34,32 @@ PrintUiOutcome RunPrintUi(std::wstring parameters, const PrintUiMode& mode = Pri
   if (mode.quiet) parameters += L" /q";
   const std::wstring program = Rundll32Path();
   if (program.empty()) {
-    LogStep("print UI", L"no system folder to start rundll32.exe from", pf::GetLastError());
+    LogStep("print UI", "no system folder to start rundll32.exe from", {}, pf::GetLastError());
     return kPrintUiEnded;
   }
-  LogStep("print UI", L"rundll32.exe" + parameters);
+  LogStep("print UI", "rundll32.exe", parameters);
   pf::SHELLEXECUTEINFOW info{};
   info.cbSize = sizeof(info);
   info.fMask = pf::SEE_MASK_NOCLOSEPROCESS;
   info.lpFile = program.c_str();
   info.lpParameters = parameters.c_str();
   info.nShow = pf::SW_SHOW;
-  if (!pf::ShellExecuteExW(&info)) LogStep("print UI", L"not started", pf::GetLastError());
+  if (!pf::ShellExecuteExW(&info)) LogStep("print UI", "not started", {}, pf::GetLastError());
   pf::UniqueKernelHandle process(info.hProcess);
   if (!process) return kPrintUiEnded;
   const pf::DWORD waited = pf::WaitForSingleObject(process.get(), mode.waitMs);
-  if (waited == pf::WAIT_TIMEOUT) {
-    pf::TerminateProcess(process.get(), pf::ERROR_TIMEOUT);
-    LogStep("print UI", L"did not end within " + text::WideDecimal(mode.waitMs / 1000) + L" s and was ended");
-    return kPrintUiTimedOut;
-  }
   if (waited != pf::WAIT_OBJECT_0) {
-    LogStep("print UI", L"cannot be waited for", pf::GetLastError());
-    return kPrintUiEnded;
+    // Not ended in time, or not to be waited for: it must not go on
+    // changing the PC unseen.
+    const pf::DWORD error = waited == pf::WAIT_TIMEOUT ? 0 : pf::GetLastError();
+    pf::TerminateProcess(process.get(), pf::ERROR_TIMEOUT);
+    LogStep("print UI", "not ended within the wait and ended; seconds waited:",
+            text::WideDecimal(mode.waitMs == pf::INFINITE ? 0 : mode.waitMs / 1000), error);
+    return kPrintUiTimedOut;
   }
   pf::DWORD exitCode = 0;
   if (IsSetupLogOpen() && pf::GetExitCodeProcess(process.get(), &exitCode)) {
-    LogStep("print UI", L"ended with exit code " + text::WideDecimal(exitCode));
+    LogStep("print UI", "ended with exit code", text::WideDecimal(exitCode));
   }
   return kPrintUiEnded;
 }
@@ -84,7 +84,7 @@ bool BuildAddPrinterParameters(const SetupContext& context, const std::wstring& 
 PrintUiOutcome AddPrinterViaPrintUi(const SetupContext& context, const std::wstring& port, const PrintUiMode& mode) {
   std::wstring parameters;
   if (!BuildAddPrinterParameters(context, GetProgramFolder(), port, &parameters)) {
-    LogStep("print UI", L"the INF's path is too long to be passed");
+    LogStep("print UI", "the INF's path is too long to be passed");
     return kPrintUiEnded;
   }
   return RunPrintUi(parameters, mode);

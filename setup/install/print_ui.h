@@ -23,7 +23,7 @@ inline constexpr pf::DWORD kQuietPrintUiWaitMs = 10 * 60 * 1000;
 
 enum PrintUiOutcome {
   kPrintUiEnded,       // rundll32 ran and ended (or could not be started)
-  kPrintUiTimedOut,    // it did not end within the wait and was ended
+  kPrintUiTimedOut,    // it did not end within the wait (or could not be waited for) and was ended
 };
 
 // The name the printer is created under: modelName without double quotation

@@ -13,7 +13,7 @@ constexpr pf::DWORD kLocalAndConnections = pf::PRINTER_ENUM_LOCAL | pf::PRINTER_
 
 void ShowListingError(Report& report) {
   const pf::DWORD error = pf::GetLastError();
-  LogStep("printer list", L"cannot be had", error);
+  LogStep("printer list", "cannot be had", {}, error);
   report.ShowMessage(FormatNumber(LoadText(IDS_ERROR_ENUM_PRINTERS), error), std::wstring(),
                      pf::MB_OK | pf::MB_ICONERROR);
 }
@@ -117,9 +117,9 @@ void SetDefaultPrinter(const SetupContext& context, const std::wstring& name, co
     return;  // no connection kind, no entry: never clear the user's default printer
   }
   if (pf::WriteProfileStringW(L"windows", L"device", value.c_str())) {
-    LogStep("default printer", value);
+    LogStep("default printer", "written", value);
   } else {
-    LogStep("default printer", L"not written", pf::GetLastError());
+    LogStep("default printer", "not written", value, pf::GetLastError());
   }
 }
 

@@ -4,6 +4,7 @@
 #include "common/text/case_fold.h"
 #include "platform/platform.h"
 #include "setup/app/texts.h"
+#include "setup/devices/device_keys.h"
 #include "setup/driver/payload.h"
 #include "setup/install/printer_naming.h"
 #include "setup/install/service_control.h"
@@ -51,7 +52,7 @@ class Removal {
       return;
     }
     for (const std::wstring& printer : printers) {
-      LogStep("printer", L"deleting " + printer);
+      LogStep("printer", "deleting", printer);
       DeletePrinterViaPrintUi(printer, printUi_);
     }
     std::vector<std::wstring> left;
@@ -59,51 +60,32 @@ class Removal {
       printerOrDriverLeft_ = true;
       return;
     }
-    std::vector<std::wstring> gone;
     for (const std::wstring& printer : printers) {
       if (IsOneOf(printer, left)) {
-        LogStep("printer", printer + L" is still there");
+        LogStep("printer", "still there:", printer);
       } else {
-        gone.push_back(printer);
         Removed(IDS_REMOVED_PRINTER, printer);
       }
     }
     if (!left.empty()) printerOrDriverLeft_ = true;
-    ForgetDefaultPrinter(gone);
-  }
-
-  // The default-printer entry that names a printer just removed would leave
-  // the user without a default the system could show; without it Windows
-  // picks one.
-  void ForgetDefaultPrinter(const std::vector<std::wstring>& gone) {
-    wchar_t entry[1024] = {};
-    pf::GetProfileStringW(L"windows", L"device", L"", entry, 1024);
-    const std::wstring device = entry;
-    if (!IsOneOf(device.substr(0, device.find(L',')), gone)) return;
-    if (pf::WriteProfileStringW(L"windows", L"device", nullptr)) {
-      LogStep("default printer", L"entry " + device + L" removed");
-    } else {
-      LogStep("default printer", L"entry " + device + L" not removed", pf::GetLastError());
-    }
   }
 
   void RemoveDriver() {
     const std::wstring& model = context_.driverModel;
-    DriverPresence presence = FindPrinterDriver(model);
-    if (presence == kDriverAbsent) {
-      LogStep("driver", model + L" is not installed");
-      return;
-    }
-    // One that cannot be seen may be there: the print UI is asked all the same.
+    // The print UI is asked whatever the registry says: it knows the driver
+    // better than a key that could not be read.
+    const DriverPresence before = FindPrinterDriver(model);
     DeleteDriverViaPrintUi(model, printUi_);
-    presence = FindPrinterDriver(model);
-    if (presence != kDriverAbsent) {
-      LogStep("driver", model + (presence == kDriverInstalled ? L" is still installed" : L" cannot be looked for"));
+    const DriverPresence after = FindPrinterDriver(model);
+    if (after != kDriverAbsent) {
+      LogStep("driver", after == kDriverInstalled ? "still installed:" : "cannot be looked for:", model);
       printerOrDriverLeft_ = true;
-      return;
+    } else if (before == kDriverAbsent) {
+      LogStep("driver", "not installed:", model);
+    } else {
+      LogStep("driver", "deleted:", model);
+      Removed(IDS_REMOVED_DRIVER, model);
     }
-    LogStep("driver", model + L" deleted");
-    Removed(IDS_REMOVED_DRIVER, model);
   }
 
   void RemoveService() {
@@ -112,21 +94,21 @@ class Removal {
     // A helper still running writes its staged values when it stops and
     // lets go of its program file.
     if (service.Stop()) {
-      LogStep("helper service", L"stopped");
+      LogStep("helper service", "stopped");
       pf::Sleep(1000);
     }
     if (service.Delete()) {
-      LogStep("helper service", L"registration deleted");
+      LogStep("helper service", "registration deleted");
       Removed(IDS_REMOVED_SERVICE, kServiceName);
       return;
     }
     const pf::DWORD error = pf::GetLastError();
     if (error == pf::ERROR_SERVICE_DOES_NOT_EXIST) {
-      LogStep("helper service", L"no registration");
+      LogStep("helper service", "no registration");
     } else if (error == pf::ERROR_SERVICE_MARKED_FOR_DELETE) {
-      LogStep("helper service", L"registration goes when its process ends");
+      LogStep("helper service", "registration goes when its process ends");
     } else {
-      LogStep("helper service", L"registration not deleted", error);
+      LogStep("helper service", "registration not deleted", {}, error);
       helperLeft_ = true;
     }
   }
@@ -137,60 +119,58 @@ class Removal {
     const pf::LONG opened =
         pf::RegOpenKeyExW(pf::HKEY_LOCAL_MACHINE, kPrinterClassKey.wide, 0, kReadWriteAccess, classKey.put());
     if (opened == pf::ERROR_FILE_NOT_FOUND) {
-      LogStep("staged values", L"no printer class key to look in");
+      LogStep("staged values", "no printer class key");
       return;
     }
     if (opened != pf::ERROR_SUCCESS) {
-      LogStep("staged values", L"the printer class key cannot be opened", static_cast<pf::DWORD>(opened));
+      LogStep("staged values", "the printer class key cannot be opened", {}, static_cast<pf::DWORD>(opened));
       helperLeft_ = true;
       return;
     }
     bool any = false;
-    for (const wchar_t* name : {kStagedDeviceDesc.wide, kStagedConfigFlags.wide, kStagedClassGuid.wide, kStagedClass.wide,
-                                kStagedDriver.wide, kStagedMfg.wide, kStagedUpdateMode.wide, kStagedBrandSeries.wide,
-                                kStagedToPath.wide}) {
+    for (const wchar_t* name : kStagedValueNames) {
       const pf::LONG result = pf::RegDeleteValueW(classKey.get(), name);
       if (result == pf::ERROR_SUCCESS) {
         any = true;
       } else if (result != pf::ERROR_FILE_NOT_FOUND) {
-        LogStep("staged values", std::wstring(name) + L" not deleted", static_cast<pf::DWORD>(result));
+        LogStep("staged values", "not deleted:", name, static_cast<pf::DWORD>(result));
         helperLeft_ = true;
       }
     }
-    LogStep("staged values", any ? L"deleted" : L"none");
+    LogStep("staged values", any ? "deleted" : "none");
     if (any) Removed(IDS_REMOVED_STAGED, std::wstring());
   }
 
   void RemoveFiles() {
     std::wstring folder;
     if (!GetServiceFolder(&folder)) {
-      LogStep("service folder", L"the common program files folder cannot be had", pf::GetLastError());
+      LogStep("service folder", "the common program files folder cannot be had", {}, pf::GetLastError());
       helperLeft_ = true;
       return;
     }
     for (const wchar_t* name : {L"Spoolmate.exe", L"Spoolmate.log"}) {
       const std::wstring path = folder + L"\\" + name;
       if (pf::DeleteFileW(path.c_str())) {
-        LogStep("file", path + L" deleted");
+        LogStep("file", "deleted:", path);
         Removed(IDS_REMOVED_FILE, path);
         continue;
       }
       const pf::DWORD error = pf::GetLastError();
       if (error != pf::ERROR_FILE_NOT_FOUND && error != pf::ERROR_PATH_NOT_FOUND) {
-        LogStep("file", path + L" not deleted", error);
+        LogStep("file", "not deleted:", path, error);
         helperLeft_ = true;
       }
     }
     if (pf::RemoveDirectoryW(folder.c_str())) {
-      LogStep("service folder", folder + L" removed");
+      LogStep("service folder", "removed:", folder);
       Removed(IDS_REMOVED_FILE, folder);
       return;
     }
     const pf::DWORD error = pf::GetLastError();
     if (error == pf::ERROR_DIR_NOT_EMPTY) {
-      LogStep("service folder", folder + L" holds other files and stays");
+      LogStep("service folder", "holds other files and stays:", folder);
     } else if (error != pf::ERROR_FILE_NOT_FOUND && error != pf::ERROR_PATH_NOT_FOUND) {
-      LogStep("service folder", folder + L" not removed", error);
+      LogStep("service folder", "not removed:", folder, error);
       helperLeft_ = true;
     }
   }

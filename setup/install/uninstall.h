@@ -1,7 +1,7 @@
 // The removal (setup.exe /uninstall): what installations of this package
 // made, and nothing else.
-//   1. every printer whose driver is the INF's model (print UI /dl /n NAME),
-//      and the default-printer entry when it names one of them;
+//   1. every printer whose driver is the INF's model (print UI /dl /n NAME;
+//      when one was the default printer, Windows chooses another);
 //   2. the driver itself (print UI /dd /m MODEL);
 //   3. a "Printer Helper" registration left behind (stopped first: a helper
 //      still running then writes its staged values and ends);

@@ -43,7 +43,7 @@ void DetectPage::RunDetection() {
   context_.portKind = L"USB";
   SetDlgItemText(IDC_DETECT_NAME, L"打印机名称");
 
-  if (DetectPrinter(context_, *this)) {
+  if (DetectPrinter(context_, view_) == Detected::kUsbPrinter) {
     SetDlgItemText(IDC_DETECT_NAME, context_.modelName);
     SelectUsb();
   } else {
@@ -61,20 +61,20 @@ void DetectPage::RunDetection() {
   EnableWindow(true);
 }
 
-void DetectPage::ShowWaiting(unsigned dots) {
+void DetectPage::View::ShowWaiting(unsigned dots) {
   std::wstring status = LoadText(IDS_DETECTING);
   for (unsigned i = 0; i < dots; ++i) status += L"..";
-  SetDetectStatus(status, dots == 0);
+  page_.SetDetectStatus(status, dots == 0);
 }
 
-void DetectPage::Pause(fw::DWORD milliseconds) { fw::PumpWait(milliseconds, kPumpSliceMs); }
+void DetectPage::View::Pause(fw::DWORD milliseconds) { fw::PumpWait(milliseconds, kPumpSliceMs); }
 
-void DetectPage::ShowFound(bool usbPrinter) {
-  SetDetectStatus(LoadText(usbPrinter ? IDS_DETECTED : IDS_NOT_DETECTED), true);
+void DetectPage::View::ShowFound(bool usbPrinter) {
+  page_.SetDetectStatus(LoadText(usbPrinter ? IDS_DETECTED : IDS_NOT_DETECTED), true);
 }
 
-void DetectPage::ShowMessage(const std::wstring& text, const std::wstring& caption, fw::UINT type) {
-  ShowPageMessage(text, caption, type);
+void DetectPage::View::ShowMessage(const std::wstring& text, const std::wstring& caption, fw::UINT type) {
+  page_.ShowPageMessage(text, caption, type);
 }
 
 void DetectPage::SetDetectStatus(const std::wstring& text, bool repaint) {

@@ -15,7 +15,7 @@
 #include "setup/devices/detection.h"
 #include "setup/app/wizard_page.h"
 
-class DetectPage : public WizardPage, public DetectionView {
+class DetectPage : public WizardPage {
  public:
   explicit DetectPage(SetupContext& context);
 
@@ -37,18 +37,26 @@ class DetectPage : public WizardPage, public DetectionView {
   // the connection kind from the radio buttons.
   void ApplyPortChoice();
 
+ private:
   // How the detection looks on the page: the status line animates, the
   // pauses dispatch window messages, the model query's message is the
   // application's box.
-  void ShowWaiting(unsigned dots) override;
-  void Pause(fw::DWORD milliseconds) override;
-  void ShowFound(bool usbPrinter) override;
-  void ShowMessage(const std::wstring& text, const std::wstring& caption, fw::UINT type) override;
+  class View : public DetectionView {
+   public:
+    explicit View(DetectPage& page) : page_(page) {}
+    void ShowWaiting(unsigned dots) override;
+    void Pause(fw::DWORD milliseconds) override;
+    void ShowFound(bool usbPrinter) override;
+    void ShowMessage(const std::wstring& text, const std::wstring& caption, fw::UINT type) override;
 
- private:
+   private:
+    DetectPage& page_;
+  };
+
   void SelectUsb() const;
   void EnableFrameButtons(bool back, bool next, bool cancel, bool finish) const;
   bool IsUsbSelected() const;
 
   SetupContext& context_;
+  View view_{*this};
 };

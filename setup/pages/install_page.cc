@@ -28,7 +28,7 @@ bool InstallPage::OnInitDialog() {
 void InstallPage::DoDataExchange() { progress.Attach(GetDlgItem(IDC_INSTALL_PROGRESS)); }
 
 void InstallPage::OnAfterNext() {
-  if (frame) frame->EnableButton(kBackButton, resultCode != 0);
+  if (frame) frame->EnableButton(kBackButton, state.resultCode != 0);
 }
 
 std::int32_t InstallPage::OnBack() {
@@ -52,7 +52,7 @@ bool InstallPage::OnCommand(fw::WORD id, fw::WORD code, fw::HWND control) {
     return true;
   }
   if (code == fw::BN_CLICKED && id == IDC_INSTALL_SETTINGS) {
-    ApplyPrinterDefaults(GetSafeHwnd(), finalPrinterName);
+    ApplyPrinterDefaults(GetSafeHwnd(), state.finalPrinterName);
     return true;
   }
   return WizardPage::OnCommand(id, code, control);
@@ -60,16 +60,16 @@ bool InstallPage::OnCommand(fw::WORD id, fw::WORD code, fw::HWND control) {
 
 bool InstallPage::OnMessage(fw::UINT message, fw::WPARAM wParam, fw::LPARAM lParam, fw::LRESULT* result) {
   if (message != WM_USER_PRINT_TEST_PAGE) return WizardPage::OnMessage(message, wParam, lParam, result);
-  PrintTestPage(std::wstring(finalPrinterName));
+  PrintTestPage(std::wstring(state.finalPrinterName));
   *result = 0;
   return true;
 }
 
 void InstallPage::RequestTestPage() {
-  if (finalPrinterName.empty()) return;
+  if (state.finalPrinterName.empty()) return;
   PostMessage(WM_USER_PRINT_TEST_PAGE);
   CPrintTestPageDialog dialog;
-  dialog.SetPrinterName(finalPrinterName);
+  dialog.SetPrinterName(state.finalPrinterName);
   dialog.DoModal();
 }
 
@@ -80,16 +80,16 @@ void InstallPage::RunInstall() {
   // while no page is active yet (Next, Back) or close it mid-install (Cancel).
   for (int button : {kBackButton, kNextButton, kCancelButton, kFinishButton}) frame->EnableButton(button, false);
   ShowStatus(std::wstring(), 0, true);
-  ShowPrinterLines(false);
+  view_.ShowPrinterLines(false);
   SetDlgItemText(IDC_INSTALL_HEADING, LoadText(IDS_INSTALL_HEADING));
   SetDlgItemText(IDC_INSTALL_NAME, LoadText(IDS_LABEL_NAME));
   SetDlgItemText(IDC_INSTALL_PORT, LoadText(IDS_LABEL_PORT));
   SetDlgItemText(IDC_INSTALL_MODEL, LoadText(IDS_LABEL_MODEL));
-  ShowPrinterLines(true);
+  view_.ShowPrinterLines(true);
   progress.SetRange(1, 100);
   progress.SetStep(1);
   progress.SetPos(0);
-  RunInstallSequence(context_, *this, *this);
+  RunInstallSequence(context_, state, view_);
   frame->SetTitle(LoadText(IDS_TITLE_INSTALLED));
 }
 
@@ -106,41 +106,45 @@ void InstallPage::ShowStatus(const std::wstring& text, std::int32_t steps, bool 
   }
 }
 
-void InstallPage::ShowPrinterLines(bool shown) {
+void InstallPage::View::ShowStatus(const std::wstring& text, std::int32_t steps, bool blink) {
+  page_.ShowStatus(text, steps, blink);
+}
+
+void InstallPage::View::ShowPrinterLines(bool shown) {
   const int command = shown ? fw::SW_SHOW : fw::SW_HIDE;
-  fw::Windows().ShowWindow(GetDlgItem(IDC_INSTALL_NAME), command);
-  fw::Windows().ShowWindow(GetDlgItem(IDC_INSTALL_PORT), command);
+  fw::Windows().ShowWindow(page_.GetDlgItem(IDC_INSTALL_NAME), command);
+  fw::Windows().ShowWindow(page_.GetDlgItem(IDC_INSTALL_PORT), command);
 }
 
-void InstallPage::ShowPrinter(const std::wstring& name, const std::wstring& port, const std::wstring& model) {
+void InstallPage::View::ShowPrinter(const std::wstring& name, const std::wstring& port, const std::wstring& model) {
   ShowPrinterName(name);
-  SetDlgItemText(IDC_INSTALL_PORT, LoadText(IDS_LABEL_PORT) + kSeparator + port);
-  SetDlgItemText(IDC_INSTALL_MODEL, LoadText(IDS_LABEL_MODEL) + kSeparator + model);
+  page_.SetDlgItemText(IDC_INSTALL_PORT, LoadText(IDS_LABEL_PORT) + kSeparator + port);
+  page_.SetDlgItemText(IDC_INSTALL_MODEL, LoadText(IDS_LABEL_MODEL) + kSeparator + model);
 }
 
-void InstallPage::ShowPrinterName(const std::wstring& name) {
-  SetDlgItemText(IDC_INSTALL_NAME, LoadText(IDS_LABEL_NAME) + kSeparator + name);
+void InstallPage::View::ShowPrinterName(const std::wstring& name) {
+  page_.SetDlgItemText(IDC_INSTALL_NAME, LoadText(IDS_LABEL_NAME) + kSeparator + name);
 }
 
-void InstallPage::CompleteProgress() {
-  while (progress.GetPos() < 100) {
-    progress.StepIt();
+void InstallPage::View::CompleteProgress() {
+  while (page_.progress.GetPos() < 100) {
+    page_.progress.StepIt();
     fw::PumpWait(20, 10);
   }
-  UpdateWindow();
+  page_.UpdateWindow();
 }
 
-void InstallPage::ShowResult(std::int32_t resultCode, const std::wstring& message) {
+void InstallPage::View::ShowResult(std::int32_t resultCode, const std::wstring& message) {
   if (resultCode == kResultInstalled) {
-    ShowStatus(LoadText(IDS_INSTALL_SUCCEEDED), 0, true);
+    page_.ShowStatus(LoadText(IDS_INSTALL_SUCCEEDED), 0, true);
     return;
   }
-  progress.SetPos(100);
-  progress.SetPos(100);
-  ShowStatus(LoadText(IDS_INSTALL_FAILED), 0, true);
+  page_.progress.SetPos(100);
+  page_.progress.SetPos(100);
+  page_.ShowStatus(LoadText(IDS_INSTALL_FAILED), 0, true);
   fw::AfxMessageBox(message, pf::MB_OK | pf::MB_ICONERROR);
 }
 
-void InstallPage::ShowMessage(const std::wstring& text, const std::wstring& caption, fw::UINT type) {
-  ShowPageMessage(text, caption, type);
+void InstallPage::View::ShowMessage(const std::wstring& text, const std::wstring& caption, fw::UINT type) {
+  page_.ShowPageMessage(text, caption, type);
 }

@@ -1,7 +1,7 @@
 // InstallPage: dialog 205, the last page. Reached with Next, it runs the
 // installation (RunInstall: the page's preparation around the install
-// sequence of setup/install/install_sequence.h, which the page presents as
-// its InstallView) and then stays as the finish page. Its two hidden buttons
+// sequence of setup/install/install_sequence.h, which the page presents
+// through its InstallView) and then stays as the finish page. Its two hidden buttons
 // print a test page and apply landscape and A3 printer defaults.
 #pragma once
 
@@ -18,7 +18,7 @@
 // dialog is on screen.
 inline constexpr fw::UINT WM_USER_PRINT_TEST_PAGE = fw::WM_USER + 10;
 
-class InstallPage : public WizardPage, public InstallState, public InstallView {
+class InstallPage : public WizardPage {
  public:
   explicit InstallPage(SetupContext& context);
 
@@ -35,23 +35,38 @@ class InstallPage : public WizardPage, public InstallState, public InstallView {
   // frame's buttons, runs the install sequence and sets the final title.
   void RunInstall();
 
-  // The install sequence on the page. ShowStatus sets the status line and
-  // steps the progress bar, waiting 25 ms per step with window messages
-  // dispatched; CompleteProgress steps the bar to its end at 20 ms a step.
-  void ShowStatus(const std::wstring& text, std::int32_t steps, bool blink) override;
-  void ShowPrinterLines(bool shown) override;
-  void ShowPrinter(const std::wstring& name, const std::wstring& port, const std::wstring& model) override;
-  void ShowPrinterName(const std::wstring& name) override;
-  void CompleteProgress() override;
-  // The success line, or the failure line and the result's message box.
-  void ShowResult(std::int32_t resultCode, const std::wstring& message) override;
-  void ShowMessage(const std::wstring& text, const std::wstring& caption, fw::UINT type) override;
+  // Sets the status line and steps the progress bar, waiting 25 ms per step
+  // with window messages dispatched.
+  void ShowStatus(const std::wstring& text, std::int32_t steps, bool blink);
 
   fw::CProgressCtrl progress;
   fw::CFont headingFont;
+  // The install runs' lists and the last one's outcome (printersBefore,
+  // printersAfter, serviceFileName, serviceName, finalPrinterName, resultCode).
+  InstallState state;
 
  private:
+  // The install sequence on the page: the status line and progress bar
+  // (CompleteProgress steps it to its end at 20 ms a step), the name, port
+  // and model lines, the outcome (the success line, or the failure line and
+  // the result's message box) and the messages.
+  class View : public InstallView {
+   public:
+    explicit View(InstallPage& page) : page_(page) {}
+    void ShowStatus(const std::wstring& text, std::int32_t steps, bool blink) override;
+    void ShowPrinterLines(bool shown) override;
+    void ShowPrinter(const std::wstring& name, const std::wstring& port, const std::wstring& model) override;
+    void ShowPrinterName(const std::wstring& name) override;
+    void CompleteProgress() override;
+    void ShowResult(std::int32_t resultCode, const std::wstring& message) override;
+    void ShowMessage(const std::wstring& text, const std::wstring& caption, fw::UINT type) override;
+
+   private:
+    InstallPage& page_;
+  };
+
   void RequestTestPage();
 
   SetupContext& context_;
+  View view_{*this};
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/text/utf.h"
+#include "platform/sim/sim_files.h"
 #include "platform/sim/sim_pc.h"
 #include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_services.h"
@@ -94,8 +95,16 @@ std::string Describe(const Outcome& o) {
   return line;
 }
 
+const wchar_t kOtherFile[] = L"C:\\Program Files\\Common Files\\Services\\Other.dll";
+
 Installation::Installation(const tqsim::Scenario& scenario)
-    : user_(scenario.user), simulated_(scenario, Resources()), scope_(simulated_.pc().platform()) {}
+    : user_(scenario.user),
+      setupPath_(scenario.setupPath),
+      simulated_(scenario, Resources()),
+      scope_(simulated_.pc().platform()) {
+  // Another program's file beside Spoolmate's, which no removal may touch.
+  simulated_.pc().files().WriteFileBytes(kOtherFile, "another program's");
+}
 
 Installation::~Installation() { simulated_.pc().services().EndProcesses(); }
 
@@ -106,8 +115,11 @@ std::wstring Installation::PortOf(const std::wstring& printer) {
   return found ? found->port : std::wstring();
 }
 
-Outcome Installation::Run(const std::optional<Fault>& fault) {
+Outcome Installation::Run(const std::optional<Fault>& fault, const std::wstring& arguments) {
   pf::sim::SimPc& pc = simulated_.pc();
+  pc.system().SetCommandLine(L"\"" + setupPath_ + L"\"" + (arguments.empty() ? L"" : L" " + arguments));
+  const std::wstring logPath = L"C:\\WINDOWS\\Temp\\TQPrinterSetup.log";
+  pc.files().DeleteFileW(logPath.c_str());
   Outcome outcome;
   const std::vector<std::wstring> printersBefore = pc.spooler().PrinterNames();
   const std::size_t boxesBefore = pc.system().messageBoxes().size();
@@ -122,7 +134,24 @@ Outcome Installation::Run(const std::optional<Fault>& fault) {
   pc.kernel().ClearFaults();
   calls_ = pc.kernel().Calls();
 
+  outcome.exitCode = run.exitCode;
   outcome.wizardShown = run.wizardShown;
+  for (const tqsim::Json& event : timeline.Events()) {
+    for (const char* shown : {"page", "title", "status", "messageBox"}) {
+      if (event.contains(shown)) outcome.windowShown = true;
+    }
+  }
+  pc.files().ReadFileBytes(logPath, &outcome.log);
+  outcome.printers = pc.spooler().PrinterNames();
+  outcome.driverInstalled = pc.spooler().HasDriver(L"TAVIR TQ-5800");
+  std::string bytes;
+  for (const wchar_t* name : {L"Spoolmate.exe", L"Spoolmate.log"}) {
+    if (pc.files().ReadFileBytes(std::wstring(L"C:\\Program Files\\Common Files\\Services\\") + name, &bytes)) {
+      outcome.spoolmateFilesLeft = true;
+    }
+  }
+  outcome.otherFilesKept = pc.files().ReadFileBytes(kOtherFile, &bytes) &&
+                           pc.files().ReadFileBytes(setupPath_.substr(0, setupPath_.rfind(L'\\')) + L"\\TQPRINTER.INF", &bytes);
   outcome.closedWith = run.closedWith;
   if (run.install) outcome.resultCode = run.install->resultCode;
   const tqsim::Json events = timeline.Events();

@@ -30,6 +30,13 @@ std::string Describe(const Fault& fault);
 // What a run showed and what it left on the PC, as the user and an
 // administrator would find it.
 struct Outcome {
+  int exitCode = 0;                    // setup's
+  bool windowShown = false;            // a page, a title, a status line or a message box
+  std::string log;                     // the quiet run's log (UTF-8), empty when none
+  std::vector<std::wstring> printers;  // every printer there afterwards
+  bool driverInstalled = false;        // the INF's model, for any environment
+  bool spoolmateFilesLeft = false;     // Spoolmate.exe or Spoolmate.log in the service folder
+  bool otherFilesKept = false;         // the installation folder's INF and the service folder's other file
   bool wizardShown = false;
   std::string closedWith;              // "finish", "cancel", or empty when the wizard never closed
   std::optional<int> resultCode;       // the install page's, when it ran
@@ -71,8 +78,8 @@ class Installation {
   Installation& operator=(const Installation&) = delete;
 
   // Runs setup once, from start-up to Finish, with the fault (if any) for
-  // this run only.
-  Outcome Run(const std::optional<Fault>& fault = std::nullopt);
+  // this run only, and the arguments given (none: the wizard).
+  Outcome Run(const std::optional<Fault>& fault = std::nullopt, const std::wstring& arguments = std::wstring());
   // The platform calls the last run made, in order (setup's and the helper
   // service's).
   const std::vector<std::string>& calls() const { return calls_; }
@@ -86,6 +93,7 @@ class Installation {
 
  private:
   tqsim::UserPlan user_;
+  std::wstring setupPath_;
   tqsim::SimulatedPc simulated_;
   pf::ScopedPlatform scope_;
   std::vector<std::string> calls_;

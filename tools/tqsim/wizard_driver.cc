@@ -133,10 +133,11 @@ void WizardDriver::NoteDetection(fw::HWND page) {
 void WizardDriver::NoteInstall(fw::HWND page) {
   auto* installPage = dynamic_cast<InstallPage*>(static_cast<fw::CWnd*>(GetWindowObject(page)));
   if (!installPage) return;
-  lastInstall_ = InstallOutcome{installPage->resultCode, installPage->finalPrinterName};
-  Json finalName = installPage->finalPrinterName.empty() ? Json() : Json(Utf8(installPage->finalPrinterName));
+  const InstallState& state = installPage->state;
+  lastInstall_ = InstallOutcome{state.resultCode, state.finalPrinterName};
+  Json finalName = state.finalPrinterName.empty() ? Json() : Json(Utf8(state.finalPrinterName));
   timeline_.Add({{"install",
-                  {{"resultCode", installPage->resultCode},
+                  {{"resultCode", state.resultCode},
                    {"finalPrinterName", finalName},
                    {"nameLine", Utf8(Text(GetDlgItem(page, IDC_INSTALL_NAME)))},
                    {"portLine", Utf8(Text(GetDlgItem(page, IDC_INSTALL_PORT)))},

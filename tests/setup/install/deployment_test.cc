@@ -16,8 +16,8 @@ class DeploymentTest : public InstallTest {
  protected:
   // The page, the printer and the default entry after a successful run.
   void ExpectInstalled(const std::wstring& name, const std::wstring& port) {
-    EXPECT_EQ(install_.resultCode, 0);
-    EXPECT_EQ(install_.finalPrinterName, name);
+    EXPECT_EQ(install_.state.resultCode, 0);
+    EXPECT_EQ(install_.state.finalPrinterName, name);
     EXPECT_EQ(Text(IDC_INSTALL_HEADING), L"驱动程序安装信息");
     EXPECT_EQ(Text(IDC_INSTALL_NAME), L"名称: \t" + name);
     EXPECT_EQ(Text(IDC_INSTALL_PORT), L"端口: \t" + port);
@@ -99,7 +99,7 @@ TEST_F(DeploymentTest, AProgramThatCannotBeWrittenIsToldAndNoServiceIsRegistered
     EXPECT_TRUE(pc_->services().StartedPrograms().empty());
     EXPECT_EQ(Staged().size(), 9u);  // staged for a run that never came
     // The printer is installed all the same.
-    EXPECT_EQ(install_.resultCode, 0);
+    EXPECT_EQ(install_.state.resultCode, 0);
     EXPECT_EQ(Text(IDC_INSTALL_STATUS), L"安装成功，请点击“完成”退出");
   });
   FinishAndRun();
@@ -150,7 +150,7 @@ TEST_P(DeploymentFaultTest, EndsAsTheStepAllowsAndHoldsNothing) {
   Then([&] {
     pc_->kernel().ClearFaults();
     reg().ClearFaults();
-    EXPECT_EQ(install_.resultCode, 0);
+    EXPECT_EQ(install_.state.resultCode, 0);
     EXPECT_EQ(Text(IDC_INSTALL_STATUS), L"安装成功，请点击“完成”退出");
     EXPECT_EQ(Boxes().size(), std::string(fault.step) == "extraction" ? 1u : 0u);
     EXPECT_EQ(String(kClassKey, L"Installer32") != L"<none>", fault.classValues);

@@ -14,7 +14,7 @@ TEST_F(InstallTest, TheHiddenButtonsPrintATestPageUnderItsDialogAndSetLandscapeA
   Install(true);
   bool dialogShownDuringPrint = false;
   Then([&] {
-    ASSERT_EQ(install_.finalPrinterName, L"TQ-5800");
+    ASSERT_EQ(install_.state.finalPrinterName, L"TQ-5800");
     EXPECT_FALSE(windows_.IsVisible(Item(IDC_INSTALL_TEST_PAGE)));
     EXPECT_FALSE(windows_.IsVisible(Item(IDC_INSTALL_SETTINGS)));
     // A printer whose level-2 information is larger than 4096 bytes.

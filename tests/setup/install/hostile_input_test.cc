@@ -27,7 +27,7 @@ TEST_F(InstallTest, ARundll32PlantedBesideSetupOrInTheCurrentFolderNeverRuns) {
     EXPECT_EQ(planted, 0);
     ASSERT_EQ(pc_->process().starts().size(), 1u);
     EXPECT_EQ(pc_->process().starts()[0].file, L"C:\\WINDOWS\\system32\\rundll32.exe");
-    EXPECT_EQ(install_.finalPrinterName, L"TQ-5800");
+    EXPECT_EQ(install_.state.finalPrinterName, L"TQ-5800");
   });
   FinishAndRun();
 }
@@ -48,7 +48,7 @@ TEST_F(InstallTest, AQuoteInThePrinterNameCannotAddSwitches) {
               (std::vector<std::wstring>{L"/z", L"/if", L"/b", cleaned, L"/f", kProgramFolder + L"\\TQPRINTER.inf",
                                          L"/r", L"LPT1:", L"/m", L"TQ-5800"}));
     // The same cleaned name is predicted, found and made the default.
-    EXPECT_EQ(install_.finalPrinterName, cleaned);
+    EXPECT_EQ(install_.state.finalPrinterName, cleaned);
     EXPECT_EQ(Text(IDC_INSTALL_NAME), L"名称: \t" + cleaned);
     EXPECT_EQ(DefaultPrinter(), cleaned + L",winspool,LPT1:");
   });
@@ -74,7 +74,7 @@ TEST_F(InstallTest, AnInfPathThatDoesNotFitStartsNothingAndTheLongestThatFitsIsP
   std::wstring folder;
   Then([&] {
     EXPECT_TRUE(pc_->process().starts().empty());
-    EXPECT_EQ(install_.resultCode, 30);
+    EXPECT_EQ(install_.state.resultCode, 30);
     EXPECT_EQ(Boxes(), std::vector<std::wstring>{L"未知的安装错误"});
     EXPECT_EQ(Progress(), 100);
     folder = placeSetupIn(243);
@@ -86,7 +86,7 @@ TEST_F(InstallTest, AnInfPathThatDoesNotFitStartsNothingAndTheLongestThatFitsIsP
     ASSERT_EQ(ui_.runs().size(), 1u);
     EXPECT_EQ(ui_.runs()[0].infPath, folder + L"\\TQPRINTER.inf");
     EXPECT_EQ(ui_.runs()[0].added, L"TQ-5800");
-    EXPECT_EQ(install_.resultCode, 0);
+    EXPECT_EQ(install_.state.resultCode, 0);
   });
   FinishAndRun();
 }
@@ -101,7 +101,7 @@ TEST_F(InstallTest, AProgramPlantedOnTheUnquotedServicePathNeverRuns) {
   ConnectLptPrinter();
   Install(true);
   Then([&] {
-    EXPECT_EQ(install_.resultCode, 0);
+    EXPECT_EQ(install_.state.resultCode, 0);
     EXPECT_EQ(planted.load(), 0);
     EXPECT_EQ(pc_->services().StartedPrograms(), std::vector<std::wstring>{kServiceExe});
     EXPECT_TRUE(Staged().empty());  // Spoolmate ran, and was stopped

@@ -107,7 +107,7 @@ TEST_F(InstallTest, EachFailureIsToldOnceAndLeavesBackOnToTryAgain) {
     Press(IDC_NEXT);
     Then([&] {
       SCOPED_TRACE(c.what);
-      EXPECT_EQ(install_.resultCode, c.result);
+      EXPECT_EQ(install_.state.resultCode, c.result);
       ASSERT_EQ(Boxes().size(), boxes + 1);
       EXPECT_EQ(Boxes().back(), c.message);
       EXPECT_EQ(pc_->system().messageBoxes().back().type, pf::MB_OK | pf::MB_ICONERROR);
@@ -122,7 +122,7 @@ TEST_F(InstallTest, EachFailureIsToldOnceAndLeavesBackOnToTryAgain) {
       EXPECT_EQ(DefaultPrinter(), L"<none>");
       EXPECT_TRUE(pc_->spooler().broadcasts().empty());
       EXPECT_TRUE(pc_->services().StartedPrograms().empty());
-      EXPECT_TRUE(install_.finalPrinterName.empty());
+      EXPECT_TRUE(install_.state.finalPrinterName.empty());
     });
     Press(IDC_BACK);
     Then([&] {
@@ -140,9 +140,9 @@ TEST_F(InstallTest, APrinterAddedUnderAnotherNameIsNeitherTheDefaultNorOffered) 
   ui_.AddsPrinterNamed(L"Generic / Text Only");
   Install(true);
   Then([&] {
-    EXPECT_EQ(install_.resultCode, 0);
+    EXPECT_EQ(install_.state.resultCode, 0);
     EXPECT_EQ(pc_->spooler().PrinterNames(), std::vector<std::wstring>{L"Generic / Text Only"});
-    EXPECT_TRUE(install_.finalPrinterName.empty());
+    EXPECT_TRUE(install_.state.finalPrinterName.empty());
     EXPECT_EQ(DefaultPrinter(), L"<none>");
     EXPECT_EQ(Text(IDC_INSTALL_NAME), L"名称: \tTQ-5800");  // the predicted name stays
     EXPECT_EQ(pc_->spooler().broadcasts().size(), 1u);
@@ -180,7 +180,7 @@ TEST_F(InstallTest, ANameInUseIsPredictedWithTheNextFreeCopyNumberAndTheCopyIsFo
   Then([&] {
     EXPECT_EQ(nameMidRun, L"名称: \tTQ-5800 (副本 2)");
     EXPECT_EQ(ui_.runs()[0].baseName, L"TQ-5800");  // created under the base name
-    EXPECT_EQ(install_.finalPrinterName, L"TQ-5800 (副本 2)");
+    EXPECT_EQ(install_.state.finalPrinterName, L"TQ-5800 (副本 2)");
     EXPECT_EQ(Text(IDC_INSTALL_NAME), L"名称: \tTQ-5800 (副本 2)");
     EXPECT_EQ(DefaultPrinter(), L"TQ-5800 (副本 2),winspool,LPT1:");
   });
@@ -192,19 +192,19 @@ TEST_F(InstallTest, ARunAfterAFailureComparesTheListsOfBothRuns) {
   ui_.AddsNothing();
   Install(true);
   Then([&] {
-    EXPECT_EQ(install_.resultCode, 30);
-    EXPECT_EQ(install_.printersBefore, std::vector<std::wstring>{L"Fax"});
-    EXPECT_EQ(install_.printersAfter, std::vector<std::wstring>{L"Fax"});
+    EXPECT_EQ(install_.state.resultCode, 30);
+    EXPECT_EQ(install_.state.printersBefore, std::vector<std::wstring>{L"Fax"});
+    EXPECT_EQ(install_.state.printersAfter, std::vector<std::wstring>{L"Fax"});
     ui_.AddsThePrinter();
   });
   Press(IDC_BACK);
   Then([&] { ASSERT_TRUE(windows_.Click(windows_.Child(detect_.GetSafeHwnd(), IDC_DETECT_LPT))); });
   Press(IDC_NEXT);
   Then([&] {
-    EXPECT_EQ(install_.resultCode, 0);
-    EXPECT_EQ(install_.printersBefore, (std::vector<std::wstring>{L"Fax", L"Fax"}));
-    EXPECT_EQ(install_.printersAfter, (std::vector<std::wstring>{L"Fax", L"Fax", L"TQ-5800"}));
-    EXPECT_EQ(install_.finalPrinterName, L"TQ-5800");
+    EXPECT_EQ(install_.state.resultCode, 0);
+    EXPECT_EQ(install_.state.printersBefore, (std::vector<std::wstring>{L"Fax", L"Fax"}));
+    EXPECT_EQ(install_.state.printersAfter, (std::vector<std::wstring>{L"Fax", L"Fax", L"TQ-5800"}));
+    EXPECT_EQ(install_.state.finalPrinterName, L"TQ-5800");
     EXPECT_EQ(Buttons(), "DDDE");
   });
   FinishAndRun();
@@ -220,7 +220,7 @@ TEST_F(InstallTest, AFailedListingBeforeThePrintUiEndsTheRunWithoutCreatingAPrin
   Then([&] {
     EXPECT_EQ(Boxes(), (std::vector<std::wstring>{L"枚举打印机信息失败。错误代码：1722", L"未知的安装错误"}));
     EXPECT_EQ(pc_->system().messageBoxes()[0].type, pf::MB_OK | pf::MB_ICONERROR);
-    EXPECT_EQ(install_.resultCode, 30);
+    EXPECT_EQ(install_.state.resultCode, 30);
     EXPECT_TRUE(ui_.runs().empty());
     EXPECT_EQ(pc_->spooler().PrinterNames(), std::vector<std::wstring>{L"Fax"});
     EXPECT_EQ(DefaultPrinter(), L"<none>");
@@ -230,8 +230,8 @@ TEST_F(InstallTest, AFailedListingBeforeThePrintUiEndsTheRunWithoutCreatingAPrin
   Then([&] { ASSERT_TRUE(windows_.Click(windows_.Child(detect_.GetSafeHwnd(), IDC_DETECT_LPT))); });
   Press(IDC_NEXT);
   Then([&] {
-    EXPECT_EQ(install_.resultCode, 0);
-    EXPECT_EQ(install_.finalPrinterName, L"TQ-5800");
+    EXPECT_EQ(install_.state.resultCode, 0);
+    EXPECT_EQ(install_.state.finalPrinterName, L"TQ-5800");
     EXPECT_EQ(DefaultPrinter(), L"TQ-5800,winspool,LPT1:");
   });
   FinishAndRun();
@@ -244,8 +244,8 @@ TEST_F(InstallTest, ABufferThatCannotBeHadIsToldAndSoIsTheListingWithoutIt) {
   Then([&] {
     EXPECT_EQ(Boxes(), (std::vector<std::wstring>{L"枚举打印机信息失败。错误代码：8",
                                                   L"枚举打印机信息失败。错误代码：1784", L"未知的安装错误"}));
-    EXPECT_TRUE(install_.printersBefore.empty());
-    EXPECT_EQ(install_.resultCode, 30);
+    EXPECT_TRUE(install_.state.printersBefore.empty());
+    EXPECT_EQ(install_.state.resultCode, 30);
     EXPECT_TRUE(ui_.runs().empty());
   });
   FinishAndRun();
@@ -265,7 +265,7 @@ TEST_F(InstallTest, AFailedListingIsNeverTakenForAnAddedPrinter) {
   Install(true);
   Then([&] {
     EXPECT_EQ(Boxes(), (std::vector<std::wstring>{L"枚举打印机信息失败。错误代码：1722", L"未知的安装错误"}));
-    EXPECT_EQ(install_.resultCode, 30);
+    EXPECT_EQ(install_.state.resultCode, 30);
     EXPECT_EQ(Text(IDC_INSTALL_STATUS), L"安装失败，请点击“上一步”返回或点击“完成”退出");
     EXPECT_TRUE(pc_->services().StartedPrograms().empty());
   });
@@ -273,9 +273,9 @@ TEST_F(InstallTest, AFailedListingIsNeverTakenForAnAddedPrinter) {
   Then([&] { ASSERT_TRUE(windows_.Click(windows_.Child(detect_.GetSafeHwnd(), IDC_DETECT_LPT))); });
   Press(IDC_NEXT);
   Then([&] {
-    EXPECT_EQ(install_.printersBefore, (std::vector<std::wstring>{L"Fax", L"Fax"}));
-    EXPECT_EQ(install_.printersAfter, std::vector<std::wstring>{L"Fax"});
-    EXPECT_EQ(install_.resultCode, 30);
+    EXPECT_EQ(install_.state.printersBefore, (std::vector<std::wstring>{L"Fax", L"Fax"}));
+    EXPECT_EQ(install_.state.printersAfter, std::vector<std::wstring>{L"Fax"});
+    EXPECT_EQ(install_.state.resultCode, 30);
     EXPECT_EQ(Boxes().size(), 3u);
     EXPECT_EQ(pc_->spooler().PrinterNames(), std::vector<std::wstring>{L"Fax"});
     EXPECT_EQ(DefaultPrinter(), L"<none>");
