@@ -57,7 +57,9 @@ endfunction()
 # to the system folder (platform/win32/runtime/program_start.cc), with the
 # lean C++ runtime error paths (platform/win32/runtime/), optimised as a
 # whole at link time, stripped of symbols and debugging data, and signed
-# (cmake/signing.cmake); the build check runs on the signed image.
+# (cmake/signing.cmake); the build checks run on the signed image
+# (cmake/pecheck.sh, and cmake/importcheck.py: every imported function is on
+# Windows 2000 SP4).
 # NO_EXCEPTIONS: for a program that catches no exception, so that any would
 # end it anyway: its own sources are compiled without exception support and
 # without guards on function-local statics (the program must make those on
@@ -88,7 +90,8 @@ function(tq_windows_program name)
   add_custom_command(TARGET ${name} POST_BUILD
     COMMAND ${CMAKE_SOURCE_DIR}/cmake/sign.sh ${TQ_SIGN_CERT} ${TQ_SIGN_KEY} $<TARGET_FILE:${name}>
     COMMAND ${TQ_PECHECK} $<TARGET_FILE:${name}>
-    COMMENT "Signing and checking ${name}.exe: 32-bit, ASLR and DEP, system DLLs only")
+    COMMAND ${TQ_IMPORTCHECK} ${CMAKE_C_COMPILER} $<TARGET_FILE:${name}>
+    COMMENT "Signing and checking ${name}.exe: 32-bit, ASLR and DEP, system DLLs only, Windows 2000's functions only")
 endfunction()
 
 # tq_json: nlohmann-json (Debian's nlohmann-json3-dev, header-only) for the
