@@ -8,7 +8,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ make pkg-config
   libgtest-dev libgmock-dev googletest libbenchmark-dev nlohmann-json3-dev
-  g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
+  g++-mingw-w64-i686-win32 gcc-mingw-w64-i686-win32 binutils-mingw-w64-i686
   wine wine32:i386 xvfb xauth fonts-wqy-microhei imagemagick python3
   osslsigncode openssl
 )

@@ -64,6 +64,8 @@ TQ_COPY(CSIDL_SYSTEM) TQ_COPY(CSIDL_PROGRAM_FILES) TQ_COPY(CSIDL_PROGRAM_FILES_C
 TQ_COPY(ERROR_RESOURCE_DATA_NOT_FOUND) TQ_COPY(ERROR_RESOURCE_TYPE_NOT_FOUND) TQ_COPY(ERROR_RESOURCE_NAME_NOT_FOUND)
 #undef TQ_COPY
 constexpr unsigned kOverlappedSize = sizeof(pf::OVERLAPPED);
+constexpr unsigned kCriticalSectionSize = sizeof(pf::CRITICAL_SECTION);
+constexpr unsigned kCriticalSectionSpinCount = offsetof(pf::CRITICAL_SECTION, SpinCount);
 constexpr pf::DWORD kUsbControlCode = pf::CTL_CODE(pf::FILE_DEVICE_UNKNOWN, 2, pf::METHOD_BUFFERED, pf::FILE_ANY_ACCESS);
 constexpr pf::HKEY HKEY_CLASSES_ROOT_ = pf::HKEY_CLASSES_ROOT;
 constexpr pf::HKEY HKEY_CURRENT_USER_ = pf::HKEY_CURRENT_USER;
@@ -150,6 +152,9 @@ TQ_SAME(ERROR_RESOURCE_DATA_NOT_FOUND) TQ_SAME(ERROR_RESOURCE_TYPE_NOT_FOUND) TQ
 static_assert(seam::kOsVersionInfoSize == sizeof(::OSVERSIONINFOW), "OSVERSIONINFOW");
 static_assert(seam::kSystemTimeSize == sizeof(::SYSTEMTIME), "SYSTEMTIME");
 static_assert(seam::kOverlappedSize == sizeof(::OVERLAPPED), "OVERLAPPED");
+static_assert(seam::kCriticalSectionSize == sizeof(::CRITICAL_SECTION) && seam::kCriticalSectionSize == 24 &&
+                  seam::kCriticalSectionSpinCount == offsetof(::CRITICAL_SECTION, SpinCount),
+              "CRITICAL_SECTION");
 static_assert(seam::kUsbControlCode == CTL_CODE(FILE_DEVICE_UNKNOWN, 2, METHOD_BUFFERED, FILE_ANY_ACCESS) &&
                   seam::kUsbControlCode == 0x00220008,
               "CTL_CODE");

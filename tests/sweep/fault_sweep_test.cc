@@ -105,10 +105,11 @@ const CallFailure kFailures[] = {
 
 // Calls that Windows does not fail for the arguments a program passes them:
 // closing or freeing what it holds, sleeping, showing a message box, telling
-// the current directory into a buffer large enough.
+// the current directory into a buffer large enough, critical sections.
 const char* const kNeverFail[] = {"CloseHandle", "RegCloseKey", "CloseServiceHandle", "ClosePrinter",
                                   "SetupDiDestroyDeviceInfoList", "LocalFree", "Sleep", "MessageBoxW",
-                                  "GetCurrentDirectoryW"};
+                                  "GetCurrentDirectoryW", "InitializeCriticalSection", "EnterCriticalSection",
+                                  "LeaveCriticalSection", "DeleteCriticalSection"};
 
 const CallFailure* FailureOf(const std::string& call) {
   for (const CallFailure& failure : kFailures) {
