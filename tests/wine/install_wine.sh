@@ -210,6 +210,21 @@ expect_service_gone_and_quoted
 [[ $(stat -c %Y "$services/Spoolmate.exe") == "$stamp" ]] || fail "Spoolmate.exe was rewritten"
 expect_spoolmate
 
+# --- Windows XP: with Wine's version set to XP (5.1.2600), an install on
+# LPT1: under a name the user types. A Windows that lacks a function the
+# programs import refuses to start them; Wine has them all, so that is the
+# build's check (cmake/importcheck.py), and this walk shows the rest: the
+# version probe lets 5.1 through and the whole job runs. ---
+w reg add 'HKCU\Software\Wine' /v Version /d winxp /f >/dev/null 2>&1 || fail "cannot set Wine's version"
+w cmd /c ver 2>/dev/null | tr -d '\r' | grep -q 'Windows 5\.1\.2600' || fail "Wine does not report Windows XP"
+watch_service
+walk windows-xp choose=lpt type='TQ XP' result=ok printer='TQ XP' port='LPT1:'
+expect_printer 'TQ XP' 'LPT1:'
+expect_default 'TQ XP,winspool,LPT1:'
+expect_service_gone_and_quoted
+expect_spoolmate
+w reg delete 'HKCU\Software\Wine' /v Version /f >/dev/null 2>&1 || fail "cannot reset Wine's version"
+
 wineserver -k
 rm -rf "$WINEPREFIX"  # kept only when a check failed
 echo "PASS"
