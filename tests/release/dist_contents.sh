@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The shipped folder holds exactly what a maker ships: the two programs, the
 # INF and the driver file it names, with the INF's bytes (CRLF) unchanged,
-# and no repository or build files.
+# and no repository or build files; setup.exe, with Spoolmate.exe inside,
+# is at most 300 KB (307,200 bytes).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d)
@@ -18,5 +19,11 @@ for file in TQPRINTER.INF TQ5800.GPD; do
   cmp -s "$root/package/$file" "$work/TQPrinterSetup/$file" || { echo "FAIL: $file differs from package/$file" >&2; status=1; }
 done
 grep -q $'\r$' "$work/TQPrinterSetup/TQPRINTER.INF" || { echo "FAIL: TQPRINTER.INF lost its CRLF line ends" >&2; status=1; }
-[[ $status == 0 ]] && echo "ok: $actual"
+limit=307200
+size=$(stat -c %s "$work/TQPrinterSetup/setup.exe")
+if ((size > limit)); then
+  echo "FAIL: setup.exe is $size bytes, over its $limit (make bench shows where they go: bench/sizes.py)" >&2
+  status=1
+fi
+[[ $status == 0 ]] && echo "ok: $actual; setup.exe $size of $limit bytes"
 exit $status
