@@ -7,6 +7,7 @@
 #include "platform/sim/sim_pc.h"
 #include "platform/sim/sim_shell_folders.h"
 #include "platform/sim/sim_spooler.h"
+#include "platform/sim/sim_system.h"
 #include "common/text/case_fold.h"
 #include "common/text/utf.h"
 
@@ -84,6 +85,15 @@ std::wstring DecodeInf(const std::string& bytes, SimKernel& kernel) {
   return kernel.FromAnsi(bytes);
 }
 
+// The architecture a TargetOSVersion decoration names, upper case: "AMD64"
+// for "NTamd64.10.0", empty for "NT.6.1" or "NT"; "?" for what is not a
+// decoration of the NT family.
+std::wstring DecorationArchitecture(const std::wstring& decoration) {
+  const std::wstring upper = text::Upper(decoration);
+  if (upper.compare(0, 2, L"NT") != 0) return L"?";
+  return upper.substr(2, upper.find(L'.') == std::wstring::npos ? std::wstring::npos : upper.find(L'.') - 2);
+}
+
 // rundll32's part of the command line: the program, then "dll,entry"; true
 // when that is the print UI's entry point, with what follows it in *rest.
 bool PrintUiEntryPoint(const std::wstring& commandLine, std::wstring* rest) {
@@ -117,7 +127,8 @@ struct SimPrintUi::State {
   enum class Outcome { Add, Nothing, OtherName, Fail };
 
   explicit State(SimPc& pc) : pc(pc) {}
-  DWORD Run(const SimProcessStart& start);
+  // redirected: the system directory's rundll32.exe of a 64-bit PC.
+  DWORD Run(const SimProcessStart& start, bool redirected);
   void Act(PrintUiRun* run);
   void Install(PrintUiRun* run);
   void PrintTestPage(PrintUiRun* run);
@@ -128,6 +139,7 @@ struct SimPrintUi::State {
 
   SimPc& pc;
   std::wstring imagePath;
+  bool wow64 = false;
   Outcome outcome = Outcome::Add;
   std::wstring otherName;
   DWORD failCode = 0;
@@ -136,12 +148,17 @@ struct SimPrintUi::State {
   std::vector<std::wstring> testPages;
 };
 
-DWORD SimPrintUi::State::Run(const SimProcessStart& start) {
+DWORD SimPrintUi::State::Run(const SimProcessStart& start, bool redirected) {
   PrintUiRun run;
+  run.imagePath = start.imagePath;
   run.commandLine = start.commandLine;
   run.started = pc.kernel().Now();
   if (duration > 0) pc.kernel().AdvanceClock(duration);
-  Act(&run);
+  if (redirected) {
+    Refuse(&run, L"the 32-bit print UI of a 64-bit Windows makes no printer");
+  } else {
+    Act(&run);
+  }
   run.ended = pc.kernel().Now();
   runs.push_back(run);
   return run.exitCode;
@@ -200,8 +217,9 @@ void SimPrintUi::State::Install(PrintUiRun* run) {
   }
   std::string bytes;
   if (!pc.files().ReadFileBytes(run->infPath, &bytes)) return Refuse(run, L"no INF file " + run->infPath);
-  if (!InfNamesModel(DecodeInf(bytes, pc.kernel()), run->model)) {
-    return Refuse(run, L"the INF does not name the model " + run->model);
+  const std::wstring architecture = wow64 ? L"amd64" : L"x86";
+  if (!InfNamesModel(DecodeInf(bytes, pc.kernel()), run->model, architecture)) {
+    return Refuse(run, L"the INF does not name the model " + run->model + L" for " + architecture);
   }
   if (outcome == Outcome::Nothing) {
     run->refused = L"added nothing as the test asked";
@@ -223,7 +241,21 @@ SimPrintUi::SimPrintUi(SimPc& pc) : state_(std::make_shared<State>(pc)) {
   const std::wstring& system = pc.shellFolders().systemDirectory();
   state_->imagePath = system + (!system.empty() && system.back() == L'\\' ? L"" : L"\\") + L"rundll32.exe";
   std::shared_ptr<State> state = state_;
-  pc.kernel().RegisterProgram(state_->imagePath, [state](const SimProcessStart& start) { return state->Run(start); });
+  pc.kernel().RegisterProgram(state_->imagePath,
+                              [state](const SimProcessStart& start) { return state->Run(start, state->wow64); });
+}
+
+void SimPrintUi::MakeWow64Pc(bool sysnative) {
+  state_->pc.system().SetWow64(true);
+  state_->wow64 = true;
+  if (!sysnative) return;
+  std::wstring windows = state_->pc.shellFolders().systemDirectory();
+  while (!windows.empty() && windows.back() == L'\\') windows.pop_back();
+  windows.erase(std::min(windows.size(), windows.rfind(L'\\')));
+  state_->imagePath = windows + L"\\Sysnative\\rundll32.exe";
+  std::shared_ptr<State> state = state_;
+  state_->pc.kernel().RegisterProgram(state_->imagePath,
+                                      [state](const SimProcessStart& start) { return state->Run(start, false); });
 }
 
 SimPrintUi::~SimPrintUi() = default;
@@ -308,7 +340,8 @@ std::wstring SimPrintUi::CopyName(const std::wstring& base, const std::vector<st
   }
 }
 
-bool SimPrintUi::InfNamesModel(const std::wstring& infText, const std::wstring& model) {
+bool SimPrintUi::InfNamesModel(const std::wstring& infText, const std::wstring& model,
+                               const std::wstring& architecture) {
   const auto sections = InfSections(infText);
   std::map<std::wstring, std::wstring> strings;
   if (auto found = sections.find(L"STRINGS"); found != sections.end()) {
@@ -326,12 +359,18 @@ bool SimPrintUi::InfNamesModel(const std::wstring& infText, const std::wstring& 
   };
   auto manufacturer = sections.find(L"MANUFACTURER");
   if (manufacturer == sections.end()) return false;
+  const std::wstring wanted = text::Upper(architecture);
+  const bool x86 = wanted == L"X86";
   for (const std::wstring& line : manufacturer->second) {
     std::wstring key, value;
     if (!SplitEntry(line, &key, &value)) value = line;  // a bare models section name
     const std::vector<std::wstring> parts = SplitCommas(value);
-    std::vector<std::wstring> modelSections{text::Upper(parts[0])};
-    for (std::size_t i = 1; i < parts.size(); ++i) modelSections.push_back(text::Upper(parts[0] + L"." + parts[i]));
+    std::vector<std::wstring> modelSections;
+    if (x86) modelSections.push_back(text::Upper(parts[0]));
+    for (std::size_t i = 1; i < parts.size(); ++i) {
+      const std::wstring platform = DecorationArchitecture(parts[i]);
+      if (platform == wanted || (x86 && platform.empty())) modelSections.push_back(text::Upper(parts[0] + L"." + parts[i]));
+    }
     for (const std::wstring& name : modelSections) {
       auto section = sections.find(name);
       if (section == sections.end()) continue;
