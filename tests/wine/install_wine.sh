@@ -195,6 +195,28 @@ expect_bound "$lpt_instance"
 expect_no_value "$lpt_instance" DeviceDesc  # the parallel mode leaves the description alone
 grep -q 'dwUpdateMode > 0' "$services/Spoolmate.log" || fail "the log does not show the restoration"
 
+# --- Windows protected print mode on (group policy): the install stops
+# before it changes anything. No print UI starts, and the printer class key,
+# the services and the files are as they were. ---
+policy='HKLM\Software\Policies\Microsoft\Windows NT\Printers\WPP'
+w reg add "$policy" /v WindowsProtectedPrintGroupPolicyState /t REG_DWORD /d 1 /f >/dev/null 2>&1 ||
+  fail "cannot set the protected print policy"
+snapshot() {
+  rm -f "$c/class.reg"
+  w reg export "$class" 'C:\class.reg' /y >/dev/null 2>&1 || fail "cannot export the class key"
+  iconv -f UTF-16LE -t UTF-8 "$c/class.reg"
+  w reg query 'HKLM\SYSTEM\CurrentControlSet\Services' 2>/dev/null | tr -d '\r'
+  find "$c/Program Files/Common Files/Services" "$c/windows/system32/spool" -printf '%p %s %T@\n' | sort
+  cat "$c/printui-calls.txt" 2>/dev/null
+}
+snapshot >"$build/install-run/protected-before.txt"
+walk protected-print name='TAVIR TQ-5800' choose=lpt result=fail \
+  message='Windows 受保护的打印模式已开启，无法安装此打印机驱动程序。请联系管理员关闭该模式后再安装。'
+snapshot >"$build/install-run/protected-after.txt"
+diff "$build/install-run/protected-before.txt" "$build/install-run/protected-after.txt" >&2 ||
+  fail "the install under protected print mode changed the PC (diff above)"
+w reg delete "$policy" /f >/dev/null 2>&1 || fail "cannot remove the protected print policy"
+
 # --- The same printer installed again under the same name: a copy, and
 # Spoolmate.exe not rewritten. The device now has its driver ("Mfg"), so the
 # parallel scan passes it by and the INF's model is proposed; the user types

@@ -4,6 +4,7 @@
 // failed listing does.
 #include <gtest/gtest.h>
 
+#include "setup/install/protected_print.h"
 #include "tests/setup/install/install_env.h"
 
 namespace install_test {
@@ -11,6 +12,9 @@ namespace {
 
 const std::wstring kSuccess = L"安装成功，请点击“完成”退出";
 const std::wstring kFailure = L"安装失败，请点击“上一步”返回或点击“完成”退出";
+const std::wstring kProtectedPrintPolicy = L"Software\\Policies\\Microsoft\\Windows NT\\Printers\\WPP";
+const std::wstring kProtectedPrintMessage =
+    L"Windows 受保护的打印模式已开启，无法安装此打印机驱动程序。请联系管理员关闭该模式后再安装。";
 
 int Count(const std::vector<std::string>& calls, const std::string& name) {
   return static_cast<int>(std::count(calls.begin(), calls.end(), name));
@@ -93,10 +97,18 @@ TEST_F(InstallTest, EachFailureIsToldOnceAndLeavesBackOnToTryAgain) {
          pickLpt();
        },
        30, L"未知的安装错误", true, false},
+      // Windows protected print mode: nothing is changed, not even listed.
+      {"protected print mode on",
+       [&] {
+         reg().SetDword(pf::HKEY_LOCAL_MACHINE, kProtectedPrintPolicy, L"WindowsProtectedPrintGroupPolicyState", 1);
+         pickLpt();
+       },
+       1260, kProtectedPrintMessage, false, false},
       // A 64-bit Windows without the Sysnative alias: no print UI at all,
       // rather than the 32-bit one that would make no printer.
       {"64-bit Windows without Sysnative",
        [&] {
+         reg().SetDword(pf::HKEY_LOCAL_MACHINE, kProtectedPrintPolicy, L"WindowsProtectedPrintGroupPolicyState", 0);
          ui_.MakeWow64Pc(false);
          pickLpt();
        },
@@ -139,6 +151,7 @@ TEST_F(InstallTest, EachFailureIsToldOnceAndLeavesBackOnToTryAgain) {
       EXPECT_TRUE(pc_->spooler().broadcasts().empty());
       EXPECT_TRUE(pc_->services().StartedPrograms().empty());
       EXPECT_TRUE(install_.finalPrinterName.empty());
+      EXPECT_TRUE(Values(kClassKey).empty());  // nothing staged
     });
     Press(IDC_BACK);
     Then([&] {
@@ -344,6 +357,30 @@ TEST_F(InstallTest, AFailedListingIsNeverTakenForAnAddedPrinter) {
   });
   FinishAndRun();
   ExpectNothingHeld();
+}
+
+// Only the policy's REG_DWORD 1 turns protected print mode on; a key that
+// cannot be read leaves it off.
+TEST(ProtectedPrintTest, OnlyTheDwordOneTurnsItOn) {
+  pf::sim::ScopedSimPc pc;
+  const std::wstring name = L"WindowsProtectedPrintGroupPolicyState";
+  auto with = [&](pf::DWORD type, const std::string& bytes) {
+    pc->registry().SetValue(pf::HKEY_LOCAL_MACHINE, kProtectedPrintPolicy, name, type, bytes);
+    return IsProtectedPrintModeOn();
+  };
+  EXPECT_FALSE(IsProtectedPrintModeOn());  // no key
+  EXPECT_TRUE(with(pf::REG_DWORD, std::string("\x01\0\0\0", 4)));
+  EXPECT_FALSE(with(pf::REG_DWORD, std::string("\x02\0\0\0", 4)));
+  EXPECT_FALSE(with(pf::REG_DWORD, std::string("\x01\0\0\x01", 4)));
+  EXPECT_FALSE(with(pf::REG_BINARY, std::string("\x01\0\0\0", 4)));
+  EXPECT_FALSE(with(pf::REG_SZ, std::string("1\0\0\0", 4)));
+  EXPECT_FALSE(with(11 /* REG_QWORD */, std::string("\x01\0\0\0\0\0\0\0", 8)));
+  EXPECT_FALSE(with(pf::REG_DWORD, std::string("\x01\0", 2)));
+  with(pf::REG_DWORD, std::string("\x01\0\0\0", 4));
+  pc->kernel().ClearFaults();
+  pc->kernel().FailCall("RegOpenKeyExW", pf::ERROR_ACCESS_DENIED, 0);
+  EXPECT_FALSE(IsProtectedPrintModeOn());
+  EXPECT_TRUE(IsProtectedPrintModeOn());
 }
 
 }  // namespace
