@@ -1,13 +1,13 @@
 #include "platform/sim/sim_print_ui.h"
 
 #include <algorithm>
-#include <map>
 
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_pc.h"
 #include "platform/sim/sim_shell_folders.h"
 #include "platform/sim/sim_spooler.h"
 #include "platform/sim/sim_system.h"
+#include "common/inf/inf_sections.h"
 #include "common/text/case_fold.h"
 #include "common/text/utf.h"
 
@@ -16,82 +16,11 @@ namespace {
 
 constexpr DWORD kRefused = 1;
 
-std::wstring Trim(const std::wstring& text) {
-  const std::size_t begin = text.find_first_not_of(L" \t\r");
-  if (begin == std::wstring::npos) return std::wstring();
-  return text.substr(begin, text.find_last_not_of(L" \t\r") - begin + 1);
-}
-
-std::wstring Unquoted(const std::wstring& text) {
-  return text.size() >= 2 && text.front() == L'"' && text.back() == L'"' ? text.substr(1, text.size() - 2) : text;
-}
-
-// The position of the first `mark` outside double quotes, or npos.
-std::size_t FindOutsideQuotes(const std::wstring& line, wchar_t mark) {
-  bool quoted = false;
-  for (std::size_t i = 0; i < line.size(); ++i) {
-    if (line[i] == L'"') quoted = !quoted;
-    if (line[i] == mark && !quoted) return i;
-  }
-  return std::wstring::npos;
-}
-
-// The INF's lines by upper-case section name, comments and blanks removed.
-std::map<std::wstring, std::vector<std::wstring>> InfSections(const std::wstring& text) {
-  std::map<std::wstring, std::vector<std::wstring>> sections;
-  std::wstring section;
-  std::size_t begin = 0;
-  while (begin <= text.size()) {
-    std::size_t end = text.find(L'\n', begin);
-    if (end == std::wstring::npos) end = text.size();
-    std::wstring line = text.substr(begin, end - begin);
-    begin = end + 1;
-    line = Trim(line.substr(0, FindOutsideQuotes(line, L';')));
-    if (line.empty()) continue;
-    if (line.front() == L'[' && line.back() == L']') {
-      section = text::Upper(Trim(line.substr(1, line.size() - 2)));
-      sections[section];
-    } else if (!section.empty()) {
-      sections[section].push_back(line);
-    }
-  }
-  return sections;
-}
-
-// The key and value of an INF line "key = value"; false without "=".
-bool SplitEntry(const std::wstring& line, std::wstring* key, std::wstring* value) {
-  const std::size_t equals = FindOutsideQuotes(line, L'=');
-  if (equals == std::wstring::npos) return false;
-  *key = Trim(line.substr(0, equals));
-  *value = Trim(line.substr(equals + 1));
-  return true;
-}
-
-std::vector<std::wstring> SplitCommas(const std::wstring& text) {
-  std::vector<std::wstring> parts;
-  std::size_t begin = 0;
-  for (;;) {
-    const std::size_t comma = text.find(L',', begin);
-    parts.push_back(Trim(text.substr(begin, comma == std::wstring::npos ? std::wstring::npos : comma - begin)));
-    if (comma == std::wstring::npos) return parts;
-    begin = comma + 1;
-  }
-}
-
 // The text of an INF file: UTF-16LE or UTF-8 after a byte-order mark, else ANSI.
 std::wstring DecodeInf(const std::string& bytes, SimKernel& kernel) {
   if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') return text::FromUtf16LeBytes(std::string_view(bytes).substr(2));
   if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) return text::Utf8ToUtf16(std::string_view(bytes).substr(3));
   return kernel.FromAnsi(bytes);
-}
-
-// The architecture a TargetOSVersion decoration names, upper case: "AMD64"
-// for "NTamd64.10.0", empty for "NT.6.1" or "NT"; "?" for what is not a
-// decoration of the NT family.
-std::wstring DecorationArchitecture(const std::wstring& decoration) {
-  const std::wstring upper = text::Upper(decoration);
-  if (upper.compare(0, 2, L"NT") != 0) return L"?";
-  return upper.substr(2, upper.find(L'.') == std::wstring::npos ? std::wstring::npos : upper.find(L'.') - 2);
 }
 
 // rundll32's part of the command line: the program, then "dll,entry"; true
@@ -342,42 +271,11 @@ std::wstring SimPrintUi::CopyName(const std::wstring& base, const std::vector<st
 
 bool SimPrintUi::InfNamesModel(const std::wstring& infText, const std::wstring& model,
                                const std::wstring& architecture) {
-  const auto sections = InfSections(infText);
-  std::map<std::wstring, std::wstring> strings;
-  if (auto found = sections.find(L"STRINGS"); found != sections.end()) {
-    for (const std::wstring& line : found->second) {
-      std::wstring key, value;
-      if (SplitEntry(line, &key, &value)) strings[text::Upper(key)] = Unquoted(value);
-    }
-  }
-  auto keyText = [&strings](const std::wstring& key) {
-    if (key.size() >= 2 && key.front() == L'%' && key.back() == L'%') {
-      auto found = strings.find(text::Upper(key.substr(1, key.size() - 2)));
-      return found != strings.end() ? found->second : key;
-    }
-    return Unquoted(key);
-  };
-  auto manufacturer = sections.find(L"MANUFACTURER");
-  if (manufacturer == sections.end()) return false;
-  const std::wstring wanted = text::Upper(architecture);
-  const bool x86 = wanted == L"X86";
-  for (const std::wstring& line : manufacturer->second) {
-    std::wstring key, value;
-    if (!SplitEntry(line, &key, &value)) value = line;  // a bare models section name
-    const std::vector<std::wstring> parts = SplitCommas(value);
-    std::vector<std::wstring> modelSections;
-    if (x86) modelSections.push_back(text::Upper(parts[0]));
-    for (std::size_t i = 1; i < parts.size(); ++i) {
-      const std::wstring platform = DecorationArchitecture(parts[i]);
-      if (platform == wanted || (x86 && platform.empty())) modelSections.push_back(text::Upper(parts[0] + L"." + parts[i]));
-    }
-    for (const std::wstring& name : modelSections) {
-      auto section = sections.find(name);
-      if (section == sections.end()) continue;
-      for (const std::wstring& entry : section->second) {
-        std::wstring modelKey, install;
-        if (SplitEntry(entry, &modelKey, &install) && text::EqualsNoCase(keyText(modelKey), model)) return true;
-      }
+  const inf::Sections sections = inf::ReadSections(infText);
+  for (const std::wstring& name : inf::ModelsSections(sections, architecture)) {
+    for (const std::wstring& entry : sections.at(name)) {
+      std::wstring key, install;
+      if (inf::SplitEntry(entry, &key, &install) && text::EqualsNoCase(inf::KeyText(sections, key), model)) return true;
     }
   }
   return false;
