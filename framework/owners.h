@@ -7,7 +7,7 @@
 
 namespace fw {
 
-// Fonts and brushes this program created.
+// Fonts, brushes and bitmaps this program created or loaded.
 struct GdiObjectTraits {
   using Handle = HGDIOBJ;
   static constexpr Handle Invalid() { return 0; }
@@ -38,9 +38,17 @@ struct ModuleTraits {
   static void Close(Handle module) { Windows().FreeLibrary(module); }
 };
 
+// Memory device contexts this program created (CreateCompatibleDC).
+struct MemoryDcTraits {
+  using Handle = HDC;
+  static constexpr Handle Invalid() { return 0; }
+  static void Close(Handle dc) { Windows().DeleteDC(dc); }
+};
+
 using UniqueGdiObject = pf::UniqueHandle<GdiObjectTraits>;
 using UniqueCursor = pf::UniqueHandle<CursorTraits>;
 using UniqueWindow = pf::UniqueHandle<WindowTraits>;
 using UniqueModule = pf::UniqueHandle<ModuleTraits>;
+using UniqueMemoryDc = pf::UniqueHandle<MemoryDcTraits>;
 
 }  // namespace fw

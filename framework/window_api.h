@@ -29,9 +29,10 @@ using WPARAM = std::uintptr_t;
 using LPARAM = std::intptr_t;
 using LRESULT = std::intptr_t;
 using INT_PTR = std::intptr_t;
-using HGDIOBJ = std::uintptr_t;  // fonts, brushes
+using HGDIOBJ = std::uintptr_t;  // fonts, brushes, bitmaps
 using HFONT = HGDIOBJ;
 using HBRUSH = HGDIOBJ;
+using HBITMAP = HGDIOBJ;
 using HDC = std::uintptr_t;
 using HCURSOR = std::uintptr_t;
 using HMODULE = std::uintptr_t;
@@ -117,6 +118,7 @@ inline constexpr UINT WM_CTLCOLORSTATIC = 0x0138;
 inline constexpr UINT WM_MOUSEMOVE = 0x0200;
 inline constexpr UINT WM_LBUTTONDOWN = 0x0201;
 inline constexpr UINT WM_LBUTTONUP = 0x0202;
+inline constexpr UINT WM_DPICHANGED = 0x02E0;  // wParam: new DPI (x low, y high); lParam: RECT* suggested
 inline constexpr UINT WM_USER = 0x0400;
 
 // Keys.
@@ -132,6 +134,9 @@ inline constexpr UINT BM_SETCHECK = 0x00F1;
 inline constexpr UINT BM_CLICK = 0x00F5;
 inline constexpr WPARAM BST_UNCHECKED = 0;
 inline constexpr WPARAM BST_CHECKED = 1;
+inline constexpr UINT STM_SETIMAGE = 0x0172;
+inline constexpr UINT STM_GETIMAGE = 0x0173;
+inline constexpr WPARAM IMAGE_BITMAP = 0;
 inline constexpr UINT PBM_SETRANGE = WM_USER + 1;
 inline constexpr UINT PBM_SETPOS = WM_USER + 2;
 inline constexpr UINT PBM_DELTAPOS = WM_USER + 3;
@@ -149,6 +154,9 @@ inline constexpr DWORD SS_RIGHT = 0x0002;
 inline constexpr DWORD SS_CENTER = 0x0001;
 inline constexpr DWORD SS_NOTIFY = 0x0100;
 inline constexpr DWORD SS_CENTERIMAGE = 0x0200;
+inline constexpr DWORD SS_TYPEMASK = 0x001F;
+inline constexpr DWORD SS_BITMAP = 0x000E;
+inline constexpr DWORD SS_REALSIZECONTROL = 0x0040;
 inline constexpr int GWL_STYLE = -16;
 inline constexpr int GWL_EXSTYLE = -20;
 
@@ -183,6 +191,15 @@ inline constexpr LONG FW_NORMAL = 400;
 inline constexpr LONG FW_BOLD = 700;
 inline constexpr std::uint8_t DEFAULT_CHARSET = 1;
 inline constexpr std::uint8_t FF_SWISS = 0x20;
+inline constexpr int BLACKONWHITE = 1;  // StretchBlt modes
+inline constexpr int COLORONCOLOR = 3;
+inline constexpr int HALFTONE = 4;
+inline constexpr DWORD SRCCOPY = 0x00CC0020;
+
+// DPI.
+inline constexpr UINT USER_DEFAULT_SCREEN_DPI = 96;
+inline constexpr DWORD DCDC_DISABLE_FONT_UPDATE = 0x0001;  // SetDialogControlDpiChangeBehavior
+inline constexpr DWORD DCDC_DISABLE_RELAYOUT = 0x0002;
 
 // MessageBeep / MessageBox icon.
 inline constexpr UINT MB_ICONEXCLAMATION = 0x30;
@@ -272,6 +289,31 @@ class WindowApi {
   virtual int SetBkMode(HDC dc, int mode) = 0;
   virtual BOOL GetTextExtentPoint32W(HDC dc, const std::wstring& text, int* cx, int* cy) = 0;
   virtual int FillRect(HDC dc, const RECT& rect, HBRUSH brush) = 0;
+
+  // Bitmaps. LoadBitmapW loads a bitmap resource of the program; the caller
+  // deletes it. GetBitmapSize is GetObjectW's width and height of a bitmap.
+  virtual HBITMAP LoadBitmapW(int id) = 0;
+  virtual BOOL GetBitmapSize(HBITMAP bitmap, int* cx, int* cy) = 0;
+  virtual HBITMAP CreateCompatibleBitmap(HDC dc, int cx, int cy) = 0;
+  // A memory device context like `dc` (0: like the screen), for one bitmap
+  // at a time; deleted with DeleteDC.
+  virtual HDC CreateCompatibleDC(HDC dc) = 0;
+  virtual BOOL DeleteDC(HDC dc) = 0;
+  virtual int SetStretchBltMode(HDC dc, int mode) = 0;  // the previous mode, 0 on failure
+  virtual BOOL SetBrushOrgEx(HDC dc, int x, int y, POINT* previous) = 0;
+  virtual BOOL StretchBlt(HDC target, int x, int y, int cx, int cy, HDC source, int sourceX, int sourceY,
+                          int sourceCx, int sourceCy, DWORD rop) = 0;
+
+  // DPI. The dots per inch a window is shown at: GetDpiForWindow where
+  // Windows has it (10 1607 and later), else the screen's (LOGPIXELSY), which
+  // is the one DPI of every window there; 0 for no window.
+  virtual UINT GetDpiForWindow(HWND window) = 0;
+  // Dialog units of `dialog` (its font at its DPI) to pixels, in place.
+  virtual BOOL MapDialogRect(HWND dialog, RECT* rect) = 0;
+  // Keeps the dialog manager from scaling a dialog's child window itself on
+  // a DPI change (DCDC_* flags; Windows 10 1703 and later, which alone scale
+  // dialogs that way). FALSE where Windows lacks it.
+  virtual BOOL SetDialogControlDpiChangeBehavior(HWND window, DWORD mask, DWORD values) = 0;
 
   // Cursors: the hand cursor comes from another module's resources.
   virtual HMODULE LoadLibraryW(const std::wstring& path) = 0;

@@ -110,12 +110,12 @@ const HeadlessWindows::GdiObject* HeadlessWindows::Gdi(HGDIOBJ object) const {
   return it == gdi_.end() ? nullptr : &it->second;
 }
 
-HFONT HeadlessWindows::DialogFont(const std::u16string& face, int pointSize) {
+HFONT HeadlessWindows::DialogFont(const std::u16string& face, int pointSize, UINT dpi) {
   GdiObject f;
   f.font = true;
   f.stock = true;
   std::wstring name(face.begin(), face.end());
-  f.logFont = Describe(-(pointSize * 96 + 36) / 72, FW_NORMAL, name.c_str());
+  f.logFont = Describe(-(pointSize * static_cast<int>(dpi) + 36) / 72, FW_NORMAL, name.c_str());
   return NewGdi(f);
 }
 
@@ -145,7 +145,7 @@ HBRUSH HeadlessWindows::CreateSolidBrush(COLORREF colour) {
 
 BOOL HeadlessWindows::DeleteObject(HGDIOBJ object) {
   const GdiObject* g = Gdi(object);
-  if (!g) return FALSE;
+  if (!g || g->selectedInto) return FALSE;  // a bitmap in a memory DC cannot go
   if (!g->stock) gdi_.erase(object);
   return TRUE;
 }
@@ -219,8 +219,17 @@ int HeadlessWindows::ReleaseDC(HWND window, HDC dc) {
 
 HGDIOBJ HeadlessWindows::SelectObject(HDC dc, HGDIOBJ object) {
   Dc* d = FindDc(dc);
-  const GdiObject* g = Gdi(object);
+  GdiObject* g = d ? const_cast<GdiObject*>(Gdi(object)) : nullptr;
   if (!d || !g) return 0;
+  if (g->bitmap) {
+    // Only a memory DC holds a bitmap, and a bitmap is in one DC at a time.
+    if (!d->memory || (g->selectedInto && g->selectedInto != dc)) return 0;
+    HBITMAP previous = d->bitmap;
+    if (GdiObject* p = const_cast<GdiObject*>(Gdi(previous))) p->selectedInto = 0;
+    if (!g->stock) g->selectedInto = dc;
+    d->bitmap = object;
+    return previous;
+  }
   HGDIOBJ* slot = g->font ? &d->font : &d->brush;
   HGDIOBJ previous = *slot;
   *slot = object;

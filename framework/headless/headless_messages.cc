@@ -48,6 +48,15 @@ LRESULT HeadlessWindows::DefaultDialog(HWND window, UINT message, WPARAM wParam,
       SendMessageW(window, WM_COMMAND, MAKEWPARAM(kIdCancel, BN_CLICKED), static_cast<LPARAM>(cancel));
       return 0;
     }
+    case WM_DPICHANGED: {
+      // The dialog manager of a per-monitor (v2) window: the suggested
+      // rectangle, then the dialogs' fonts and layout at the new DPI.
+      if (const auto* suggested = reinterpret_cast<const RECT*>(lParam)) {
+        if (Window* w = Find(window)) w->rect = *suggested;
+      }
+      Relayout(window);
+      return 0;
+    }
     case WM_CTLCOLORMSGBOX:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
@@ -85,6 +94,9 @@ LRESULT HeadlessWindows::ControlProc(HWND window, UINT message, WPARAM wParam, L
       break;
     case Kind::kProgress:
       if (message >= PBM_SETRANGE && message <= PBM_GETPOS) return ProgressProc(window, message, wParam, lParam);
+      break;
+    case Kind::kStatic:
+      if (message == STM_SETIMAGE || message == STM_GETIMAGE) return StaticImage(window, message, wParam, lParam);
       break;
     default:
       break;

@@ -18,9 +18,6 @@ constexpr DWORD kWsTabStop = 0x00010000;
 constexpr LONG kScreenWidth = 1024;
 constexpr LONG kScreenHeight = 768;
 
-LONG DluX(int x) { return x * 6 / 4; }
-LONG DluY(int y) { return y * 13 / 8; }
-
 std::wstring Wide(const std::u16string& s) { return std::wstring(s.begin(), s.end()); }
 
 bool SameName(const std::u16string& a, const wchar_t* b) { return text::EqualsNoCase(Wide(a), b); }
@@ -42,6 +39,21 @@ HeadlessWindows::HeadlessWindows(const std::vector<std::uint8_t>& resBytes) {
   for (const res::Entry& e : entries) {
     if (!e.type.text.empty() || !e.name.text.empty()) continue;
     if (e.type.ordinal == res::kTypeDialog) dialogs_[e.name.ordinal] = e.data;
+    if (e.type.ordinal == res::kTypeBitmap) {
+      // A BITMAPINFOHEADER (or the old BITMAPCOREHEADER) opens the data.
+      const auto& b = e.data;
+      auto u32 = [&](std::size_t at) {
+        return static_cast<std::uint32_t>(b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (b[at + 3] << 24));
+      };
+      if (b.size() >= 12 && u32(0) == 12) {
+        bitmaps_[e.name.ordinal] = {b[4] | (b[5] << 8), b[6] | (b[7] << 8)};
+      } else if (b.size() >= 40 && u32(0) >= 40) {
+        const auto height = static_cast<std::int32_t>(u32(8));
+        bitmaps_[e.name.ordinal] = {static_cast<std::int32_t>(u32(4)), height < 0 ? -height : height};
+      } else {
+        resOk_ = false;
+      }
+    }
     if (e.type.ordinal == res::kTypeStringTable && !res::ParseStringBlock(e.name.ordinal, e.data, &strings_))
       resOk_ = false;
   }
@@ -89,15 +101,20 @@ HWND HeadlessWindows::CreateDialogParamW(int templateId, HWND parent, DialogProc
   dialog.text = Wide(d.caption);
   dialog.parent = parent;
   dialog.dialogProc = proc;
-  LONG cx = DluX(d.cx), cy = DluY(d.cy);
-  LONG x = DluX(d.x), y = DluY(d.y);
+  const Window* parentWindow = Find(parent);
+  const UINT dpi = (d.style & WS_CHILD) && parentWindow ? parentWindow->dpi : dpi_;
+  dialog.dpi = dialog.layoutDpi = dpi;
+  LONG cx = DluX(d.cx, dpi), cy = DluY(d.cy, dpi);
+  LONG x = DluX(d.x, dpi), y = DluY(d.y, dpi);
   if (!(d.style & WS_CHILD) && (d.style & kDsCenter)) {
     x = (kScreenWidth - cx) / 2;
     y = (kScreenHeight - cy) / 2;
   }
   dialog.rect = {x, y, x + cx, y + cy};
   if (d.style & kDsSetFont) {
-    dialog.ownedFont = DialogFont(d.font, d.point_size);
+    dialog.fontFace = d.font;
+    dialog.fontPoints = d.point_size;
+    dialog.ownedFont = DialogFont(d.font, d.point_size, dpi);
     dialog.font = dialog.ownedFont;
   }
   HFONT font = dialog.font;
@@ -109,7 +126,9 @@ HWND HeadlessWindows::CreateDialogParamW(int templateId, HWND parent, DialogProc
     c.id = static_cast<int>(item.id);
     c.style = item.style | WS_CHILD;
     c.font = font;
-    c.rect = {DluX(item.x), DluY(item.y), DluX(item.x) + DluX(item.cx), DluY(item.y) + DluY(item.cy)};
+    c.dpi = c.layoutDpi = dpi;
+    c.rect = {DluX(item.x, dpi), DluY(item.y, dpi), DluX(item.x, dpi) + DluX(item.cx, dpi),
+              DluY(item.y, dpi) + DluY(item.cy, dpi)};
     c.text = Wide(item.text.text);  // empty for a picture's resource ordinal
     const res::Id& cls = item.window_class;
     if (cls.text.empty()) {
@@ -131,6 +150,11 @@ HWND HeadlessWindows::CreateDialogParamW(int templateId, HWND parent, DialogProc
       if (c.kind == Kind::kButton) c.className = L"Button";
       if (c.kind == Kind::kEdit) c.className = L"Edit";
       if (c.kind == Kind::kStatic) c.className = L"Static";
+    }
+    if (c.kind == Kind::kStatic && (c.style & SS_TYPEMASK) == SS_BITMAP && item.text.text.empty()) {
+      c.image = NewBitmapFromResource(item.text.ordinal, true);
+      c.ownsImage = c.image != 0;
+      FitToImage(c);
     }
     NewWindow(std::move(c));
   }
@@ -189,6 +213,8 @@ void HeadlessWindows::DestroyTree(HWND window) {
                 timers_.end());
   if (focus_ == window) focus_ = 0;
   if (w->ownedFont) gdi_.erase(w->ownedFont);
+  for (HFONT f : w->retiredFonts) gdi_.erase(f);
+  if (w->ownsImage) gdi_.erase(w->image);
   order_.erase(std::remove(order_.begin(), order_.end(), window), order_.end());
   windows_.erase(window);
   std::lock_guard<std::mutex> lock(queueMutex_);

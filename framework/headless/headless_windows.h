@@ -2,8 +2,21 @@
 // from the compiled .res, control state kept in memory, a message queue with
 // timers on the simulated clock (pf::GetTickCount) and scripted user input.
 //
-// Geometry: dialog units become pixels with fixed base units of 6 x 13 pixels
-// (x * 6 / 4, y * 13 / 8), as for an 8 point MS Sans Serif dialog at 96 dpi.
+// Geometry: dialog units become pixels with base units of 6 x 13 pixels at
+// 96 DPI (x * 6 / 4, y * 13 / 8, as for an 8 point MS Sans Serif dialog),
+// scaled by the window's DPI (x * 6 * dpi / 384, y * 13 * dpi / 768), and a
+// template's font is made at that DPI. New top-level windows take the DPI of
+// SetDpi (96 unless set); children take their parent's. ChangeDpi plays what
+// Windows 10 1703 and later do when a per-monitor (v2) window moves to a
+// monitor of another DPI (see there).
+//
+// Pictures: a static with SS_BITMAP and a bitmap resource as its text loads
+// the bitmap (its size from the .res) and takes its size, unless it has
+// SS_REALSIZECONTROL or SS_CENTERIMAGE; it deletes that bitmap with itself.
+// STM_SETIMAGE hands the previous image back, makes the static take the new
+// one's size (the same styles aside) and, as Windows does, leaves every image
+// to the program from then on. Bitmaps are sized objects: StretchBlt records
+// on the target bitmap where its pixels came from and how.
 // A window has no non-client area (client rect == window rect). Children are
 // placed relative to their parent's client area; popups (no WS_CHILD) on a
 // 1024 x 768 screen, centred when the template has DS_CENTER.
@@ -52,6 +65,16 @@ struct PaintRecord {
   COLORREF bkColour = 0;
   int bkMode = 0;
   HFONT font = 0;  // the window's font at the time
+};
+
+// What a bitmap holds, as far as the headless window system knows it.
+struct BitmapRecord {
+  int cx = 0, cy = 0;
+  int resourceId = 0;     // the bitmap resource its pixels come from, 0 for none
+  int stretchMode = 0;    // the target's mode at the StretchBlt that drew it, 0 for none
+  bool brushOriginSet = false;  // SetBrushOrgEx after the mode was chosen, as HALFTONE needs
+  bool wholeToWhole = false;    // that StretchBlt took all of its source and filled all of this bitmap
+  bool selected = false;  // selected into a memory DC now
 };
 
 struct FillRecord {
@@ -131,6 +154,20 @@ class HeadlessWindows : public WindowApi {
   BOOL GetTextExtentPoint32W(HDC dc, const std::wstring& text, int* cx, int* cy) override;
   int FillRect(HDC dc, const RECT& rect, HBRUSH brush) override;
 
+  HBITMAP LoadBitmapW(int id) override;
+  BOOL GetBitmapSize(HBITMAP bitmap, int* cx, int* cy) override;
+  HBITMAP CreateCompatibleBitmap(HDC dc, int cx, int cy) override;
+  HDC CreateCompatibleDC(HDC dc) override;
+  BOOL DeleteDC(HDC dc) override;
+  int SetStretchBltMode(HDC dc, int mode) override;
+  BOOL SetBrushOrgEx(HDC dc, int x, int y, POINT* previous) override;
+  BOOL StretchBlt(HDC target, int x, int y, int cx, int cy, HDC source, int sourceX, int sourceY, int sourceCx,
+                  int sourceCy, DWORD rop) override;
+
+  UINT GetDpiForWindow(HWND window) override;
+  BOOL MapDialogRect(HWND dialog, RECT* rect) override;
+  BOOL SetDialogControlDpiChangeBehavior(HWND window, DWORD mask, DWORD values) override;
+
   HMODULE LoadLibraryW(const std::wstring& path) override;
   BOOL FreeLibrary(HMODULE module) override;
   HCURSOR LoadCursorFromModule(HMODULE module, int id) override;
@@ -164,6 +201,18 @@ class HeadlessWindows : public WindowApi {
   bool PostMouseMove(HWND window, POINT client);
   std::size_t QueuedMessages();
 
+  // ---- Test API: DPI ----
+  // The DPI of top-level windows created from now on (96 unless set).
+  void SetDpi(UINT dpi) { dpi_ = dpi; }
+  // As Windows 10 1703 and later when `topLevel` moves to a monitor of `dpi`:
+  // the window and everything in it take the DPI, and the window gets
+  // WM_DPICHANGED with the suggested rectangle (its size scaled). When the
+  // dialog procedure leaves it to the default handling, the dialog manager
+  // sizes the window to that rectangle, makes each dialog's font anew, sends
+  // it to every control (WM_SETFONT) and scales every control's rectangle,
+  // leaving alone what SetDialogControlDpiChangeBehavior opted out.
+  void ChangeDpi(HWND topLevel, UINT dpi);
+
   // ---- Test API: finding windows ----
   std::vector<HWND> TopLevelWindows() const;  // creation order, no tooltips
   HWND FindWindowByTitle(const std::wstring& title) const;
@@ -195,7 +244,10 @@ class HeadlessWindows : public WindowApi {
 
   // ---- Test API: GDI, cursors, tooltips, shell, beeps ----
   int LiveGdiObjects() const;  // fonts and brushes the program created and has not deleted
-  int LiveDcs() const { return static_cast<int>(dcs_.size()); }
+  int LiveDcs() const { return static_cast<int>(dcs_.size()); }  // window and memory DCs
+  HBITMAP Image(HWND window) const;  // a static's image
+  // False for what is not a live bitmap.
+  bool Bitmap(HBITMAP bitmap, BitmapRecord* record) const;
   bool BrushColour(HBRUSH brush, COLORREF* colour) const;  // false for NULL_BRUSH / unknown
   const std::vector<FillRecord>& Fills() const { return fills_; }
   void SetLoadLibraryFails(bool fails) { loadLibraryFails_ = fails; }
@@ -229,6 +281,14 @@ class HeadlessWindows : public WindowApi {
     void* object = nullptr;
     HFONT font = 0;
     HFONT ownedFont = 0;  // a dialog's template font, deleted with it
+    std::vector<HFONT> retiredFonts;  // its template fonts of earlier DPIs, deleted with it
+    std::u16string fontFace;          // the template's font
+    int fontPoints = 0;
+    UINT dpi = 96;
+    UINT layoutDpi = 96;  // the DPI its rectangle and font were made for
+    DWORD dpiBehaviour = 0;  // DCDC_* flags
+    HBITMAP image = 0;       // a picture static's
+    bool ownsImage = false;  // the bitmap it loaded itself, deleted with it
     int check = 0;
     int pbMin = 0, pbMax = 100, pbPos = 0, pbStep = 10;
     bool selectAll = false;  // edit: the next character replaces the text
@@ -251,6 +311,9 @@ class HeadlessWindows : public WindowApi {
     LOGFONTW logFont{};
     COLORREF colour = 0;
     bool nullBrush = false;
+    bool bitmap = false;
+    BitmapRecord pixels;
+    HDC selectedInto = 0;
   };
   struct Dc {
     HWND window = 0;
@@ -258,6 +321,10 @@ class HeadlessWindows : public WindowApi {
     HBRUSH brush = 0;
     COLORREF text = 0, bk = 0;
     int mode = 0;
+    bool memory = false;  // CreateCompatibleDC's, which holds one bitmap
+    HBITMAP bitmap = 0;
+    int stretchMode = BLACKONWHITE;
+    bool brushOriginSet = false;
   };
 
   Window* Find(HWND window);
@@ -291,7 +358,16 @@ class HeadlessWindows : public WindowApi {
   bool NextTimer(MSG* msg, bool remove);
   HGDIOBJ NewGdi(GdiObject object);
   const GdiObject* Gdi(HGDIOBJ object) const;
-  HFONT DialogFont(const std::u16string& face, int pointSize);
+  HFONT DialogFont(const std::u16string& face, int pointSize, UINT dpi);
+  LONG DluX(int x, UINT dpi) const { return static_cast<LONG>(x * 6 * static_cast<int>(dpi) / 384); }
+  LONG DluY(int y, UINT dpi) const { return static_cast<LONG>(y * 13 * static_cast<int>(dpi) / 768); }
+  // A bitmap of the .res (0 when there is none), owned by the program unless `byControl`.
+  HBITMAP NewBitmapFromResource(int id, bool byControl);
+  LRESULT StaticImage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  void FitToImage(Window& w);
+  void TakeDpi(HWND window, UINT dpi);
+  void Relayout(HWND dialog);
+  HBITMAP DefaultBitmap();
   static COLORREF SysColour(int index);
   UINT ColourMessage(const Window& w) const;
   HBRUSH SysBrush(int index);
@@ -300,6 +376,9 @@ class HeadlessWindows : public WindowApi {
   bool resOk_ = true;
   std::map<int, std::vector<std::uint8_t>> dialogs_;  // template id -> data
   std::map<std::uint16_t, std::u16string> strings_;
+  std::map<int, std::pair<int, int>> bitmaps_;  // bitmap resource id -> size
+  UINT dpi_ = 96;
+  HBITMAP defaultBitmap_ = 0;  // what a new memory DC holds
 
   std::map<HWND, std::unique_ptr<Window>> windows_;
   std::vector<HWND> order_;  // creation order of live windows

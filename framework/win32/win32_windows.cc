@@ -159,6 +159,22 @@ void InitCommonControlsOnce() {
   (void)done;
 }
 
+// A function of user32.dll that older Windows lack, or null.
+template <typename Function>
+Function User32Function(const char* name) {
+  ::IsWindow(nullptr);  // user32 is delay-loaded: this loads it if nothing has yet
+  ::HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
+  return user32 ? reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(user32, name))) : nullptr;
+}
+
+// The screen's DPI: that of every window before Windows 10 1607.
+::UINT ScreenDpi() {
+  ::HDC screen = ::GetDC(nullptr);
+  const int dpi = screen ? ::GetDeviceCaps(screen, LOGPIXELSY) : 0;
+  if (screen) ::ReleaseDC(nullptr, screen);
+  return dpi > 0 ? static_cast<::UINT>(dpi) : USER_DEFAULT_SCREEN_DPI;
+}
+
 ::TOOLINFOW ToolInfo(HWND window, UINT id) {
   ::TOOLINFOW info{};
   info.cbSize = TTTOOLINFOW_V2_SIZE;  // accepted by comctl32 5 and 6 alike
@@ -332,6 +348,47 @@ class Win32Windows : public WindowApi {
   int FillRect(HDC dc, const fw::RECT& rect, HBRUSH brush) override {
     ::RECT r = ToNative(rect);
     return ::FillRect(NativeDc(dc), &r, reinterpret_cast<::HBRUSH>(brush));
+  }
+
+  HBITMAP LoadBitmapW(int id) override { return Gdi(::LoadBitmapW(ThisModule(), MAKEINTRESOURCEW(id))); }
+  BOOL GetBitmapSize(HBITMAP bitmap, int* cx, int* cy) override {
+    ::BITMAP info{};
+    if (!cx || !cy || ::GetObjectW(reinterpret_cast<::HGDIOBJ>(bitmap), sizeof(info), &info) != sizeof(info)) {
+      return FALSE;
+    }
+    *cx = info.bmWidth;
+    *cy = info.bmHeight;
+    return TRUE;
+  }
+  HBITMAP CreateCompatibleBitmap(HDC dc, int cx, int cy) override {
+    return Gdi(::CreateCompatibleBitmap(NativeDc(dc), cx, cy));
+  }
+  HDC CreateCompatibleDC(HDC dc) override { return reinterpret_cast<fw::HDC>(::CreateCompatibleDC(NativeDc(dc))); }
+  BOOL DeleteDC(HDC dc) override { return ::DeleteDC(NativeDc(dc)); }
+  int SetStretchBltMode(HDC dc, int mode) override { return ::SetStretchBltMode(NativeDc(dc), mode); }
+  BOOL SetBrushOrgEx(HDC dc, int x, int y, fw::POINT* previous) override {
+    return ::SetBrushOrgEx(NativeDc(dc), x, y, reinterpret_cast<::POINT*>(previous));  // the same layout
+  }
+  BOOL StretchBlt(HDC target, int x, int y, int cx, int cy, HDC source, int sourceX, int sourceY, int sourceCx,
+                  int sourceCy, DWORD rop) override {
+    return ::StretchBlt(NativeDc(target), x, y, cx, cy, NativeDc(source), sourceX, sourceY, sourceCx, sourceCy, rop);
+  }
+
+  UINT GetDpiForWindow(HWND w) override {
+    using Function = ::UINT(WINAPI*)(::HWND);
+    static const Function getDpi = User32Function<Function>("GetDpiForWindow");
+    if (getDpi) return getDpi(Native(w));
+    return ::IsWindow(Native(w)) ? ScreenDpi() : 0;
+  }
+  BOOL MapDialogRect(HWND d, fw::RECT* rect) override {
+    return rect && ::MapDialogRect(Native(d), reinterpret_cast<::RECT*>(rect));  // the same layout
+  }
+  BOOL SetDialogControlDpiChangeBehavior(HWND w, DWORD mask, DWORD values) override {
+    using Function = ::BOOL(WINAPI*)(::HWND, ::DIALOG_CONTROL_DPI_CHANGE_BEHAVIORS, ::DIALOG_CONTROL_DPI_CHANGE_BEHAVIORS);
+    static const Function set = User32Function<Function>("SetDialogControlDpiChangeBehavior");
+    return set ? set(Native(w), static_cast<::DIALOG_CONTROL_DPI_CHANGE_BEHAVIORS>(mask),
+                     static_cast<::DIALOG_CONTROL_DPI_CHANGE_BEHAVIORS>(values))
+               : FALSE;
   }
 
   HMODULE LoadLibraryW(const std::wstring& path) override {

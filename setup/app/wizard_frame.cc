@@ -36,6 +36,7 @@ bool WizardFrame::ActivatePage(WizardPage* page) {
     if (!page->Create(static_cast<int>(page->pageId), this)) return false;
     page->created = true;
     page->frame = this;
+    page->FitToDpi(windows.GetDpiForWindow(page->GetSafeHwnd()));
     if (!page->OnPageCreated()) return false;
   }
   if (!DeactivateCurrent()) return false;
@@ -138,6 +139,20 @@ bool WizardFrame::OnCommand(fw::WORD id, fw::WORD code, fw::HWND control) {
     }
   }
   return fw::CDialog::OnCommand(id, code, control);
+}
+
+bool WizardFrame::OnMessage(fw::UINT message, fw::WPARAM wParam, fw::LPARAM lParam, fw::LRESULT* result) {
+  if (message != fw::WM_DPICHANGED) return fw::CDialog::OnMessage(message, wParam, lParam, result);
+  if (const auto* suggested = reinterpret_cast<const fw::RECT*>(lParam)) {
+    fw::Windows().SetWindowPos(GetSafeHwnd(), 0, suggested->left, suggested->top, suggested->right - suggested->left,
+                               suggested->bottom - suggested->top, fw::SWP_NOZORDER | fw::SWP_NOACTIVATE);
+  }
+  for (WizardPage* page : pages_) {
+    if (page->created) page->FitToDpi(fw::HIWORD(wParam));
+  }
+  // Left to the system's dialog handling as well, which on Windows 10 1703
+  // and later makes the dialogs' fonts and layout anew at the new DPI.
+  return false;
 }
 
 void WizardFrame::OnDestroy() {

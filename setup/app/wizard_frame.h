@@ -36,6 +36,8 @@ class WizardFrame : public fw::CDialog {
   void OnCancel() override;
   void OnOK() override {}
   void OnDestroy() override;
+  // WM_DPICHANGED: the wizard moved to a monitor of another DPI.
+  bool OnMessage(fw::UINT message, fw::WPARAM wParam, fw::LPARAM lParam, fw::LRESULT* result) override;
   bool PreTranslateMessage(fw::MSG* msg) override { return IsEnterKey(*msg); }
 
  protected:

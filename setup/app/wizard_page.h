@@ -1,13 +1,16 @@
 // WizardPage: the base of every wizard page, a modeless child dialog that the
 // frame creates inside itself. Its hooks steer the frame; by default a page
 // lets every move through. The base gives pages their look: a white
-// background, transparent labels and a bold title font.
+// background, transparent labels and a bold title font; and it keeps what
+// depends on the DPI right at any DPI: the side picture fills its frame and
+// the heading fonts keep their size in proportion to the dialog font.
 #pragma once
 
 #include <cstdint>
 
 #include "framework/dialog.h"
 #include "framework/gdi.h"
+#include "framework/picture.h"
 
 class WizardFrame;
 
@@ -15,9 +18,18 @@ class WizardFrame;
 inline constexpr std::int32_t kStayOnPage = -1;
 inline constexpr std::int32_t kNeighbourPage = 0;
 
+// A page's side picture: the bitmap resource shown by the picture static at
+// the page's left edge, and the frame it fills, in dialog units.
+struct SidePicture {
+  int bitmapId = 0;
+  int cx = 0;
+  int cy = 0;
+};
+
 class WizardPage : public fw::CDialog {
  public:
-  explicit WizardPage(int templateId) : fw::CDialog(templateId), pageId(static_cast<std::uint32_t>(templateId)) {}
+  explicit WizardPage(int templateId, SidePicture picture = {})
+      : fw::CDialog(templateId), pageId(static_cast<std::uint32_t>(templateId)), sidePicture_(picture) {}
 
   // Hooks, in the order the frame knows them.
   virtual bool OnPageCreated() { return true; }
@@ -42,6 +54,20 @@ class WizardPage : public fw::CDialog {
   // cancel commands do nothing.
   void OnOK() override {}
   void OnCancel() override {}
+  // Takes the side picture out of its static and deletes it.
+  void OnDestroy() override;
+
+  // Fits what depends on the DPI to `dpi`: the side picture, scaled smoothly
+  // to its frame, and the heading fonts. The frame calls it when the page
+  // window has been created and when the wizard has moved to a monitor of
+  // another DPI.
+  void FitToDpi(fw::UINT dpi);
+  // Shows `font` (a heading font at the page's DPI) in control `id`, the
+  // page's one heading, and keeps it at the page's DPI from then on; the
+  // dialog manager leaves it alone.
+  void SetHeadingFont(int id, fw::CFont& font);
+  // The DPI the page is shown at (96 before it has a window).
+  fw::UINT Dpi() const;
 
   fw::CFont titleFont;
   fw::CBrush backgroundBrush;
@@ -49,11 +75,23 @@ class WizardPage : public fw::CDialog {
   bool created = false;
   bool active = false;
   std::uint32_t pageId;
+
+ private:
+  SidePicture sidePicture_;
+  fw::CPicture picture_;
+  // The picture's frame in pixels at frameDpi_, measured once from the dialog
+  // units when the page window was made.
+  fw::LONG frameCx_ = 0, frameCy_ = 0;
+  fw::UINT frameDpi_ = 0;
+  int headingId_ = 0;  // the page's heading control and its font
+  fw::CFont* headingFont_ = nullptr;
+  fw::UINT headingDpi_ = fw::USER_DEFAULT_SCREEN_DPI;
 };
 
-// Arial, height 20, bold, default character set, swiss family: the title
-// font of the pages and the heading font of the welcome and install pages.
-fw::LOGFONTW HeadingFontDescription();
+// Arial, height 20 at 96 DPI (in proportion at others), bold, default
+// character set, swiss family: the title font of the pages and the heading
+// font of the welcome and install pages.
+fw::LOGFONTW HeadingFontDescription(fw::UINT dpi = fw::USER_DEFAULT_SCREEN_DPI);
 
 // True for a key-down of the return key.
 bool IsEnterKey(const fw::MSG& msg);

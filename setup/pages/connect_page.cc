@@ -4,11 +4,12 @@
 #include "setup/app/wizard_frame.h"
 #include "setup/resources/resource.h"
 
-ConnectPage::ConnectPage(SetupContext& context) : WizardPage(IDD_CONNECT_PAGE), context_(context) {}
+ConnectPage::ConnectPage(SetupContext& context)
+    : WizardPage(IDD_CONNECT_PAGE, {IDB_SIDE_CONNECT, SIDE_PICTURE_CX, SIDE_PICTURE_CY}), context_(context) {}
 
 bool ConnectPage::OnInitDialog() {
   WizardPage::OnInitDialog();
-  SetDlgItemFont(IDC_CONNECT_HEADING, titleFont.handle());
+  SetHeadingFont(IDC_CONNECT_HEADING, titleFont);
   SetDlgItemText(IDC_CONNECT_HEADING, LoadText(IDS_CONNECT_HEADING));
   SetDlgItemText(IDC_CONNECT_BODY, LoadText(IDS_CONNECT_BODY));
   return true;

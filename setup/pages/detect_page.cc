@@ -17,11 +17,12 @@ constexpr unsigned kDotSteps = 11;  // none to ten pairs of dots, then none agai
 
 }  // namespace
 
-DetectPage::DetectPage(SetupContext& context) : WizardPage(IDD_DETECT_PAGE), context_(context) {}
+DetectPage::DetectPage(SetupContext& context)
+    : WizardPage(IDD_DETECT_PAGE, {IDB_SIDE_DETECT, SIDE_PICTURE_CX, SIDE_PICTURE_CY}), context_(context) {}
 
 bool DetectPage::OnInitDialog() {
   WizardPage::OnInitDialog();
-  SetDlgItemFont(IDC_DETECT_HEADING, titleFont.handle());
+  SetHeadingFont(IDC_DETECT_HEADING, titleFont);
   SetDlgItemText(IDC_DETECT_HEADING, LoadText(IDS_DETECT_HEADING));
   SetDlgItemText(IDC_DETECT_USB, LoadText(IDS_PORT_USB));
   SetDlgItemText(IDC_DETECT_LPT, LoadText(IDS_PORT_LPT));

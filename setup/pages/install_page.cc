@@ -7,12 +7,13 @@
 #include "setup/pages/print_test_page_dialog.h"
 #include "setup/resources/resource.h"
 
-InstallPage::InstallPage(SetupContext& context) : WizardPage(IDD_INSTALL_PAGE), context_(context) {}
+InstallPage::InstallPage(SetupContext& context)
+    : WizardPage(IDD_INSTALL_PAGE, {IDB_SIDE_WELCOME, SIDE_PICTURE_TALL_CX, SIDE_PICTURE_TALL_CY}), context_(context) {}
 
 bool InstallPage::OnInitDialog() {
   WizardPage::OnInitDialog();
-  headingFont.CreateFontIndirect(HeadingFontDescription());
-  SetDlgItemFont(IDC_INSTALL_HEADING, headingFont.handle());
+  headingFont.CreateFontIndirect(HeadingFontDescription(Dpi()));
+  SetHeadingFont(IDC_INSTALL_HEADING, headingFont);
   SetDlgItemText(IDC_INSTALL_TEST_PAGE, LoadText(IDS_PRINT_TEST_PAGE));
   return true;
 }
@@ -33,7 +34,10 @@ std::int32_t InstallPage::OnBack() {
   return kNeighbourPage;
 }
 
-void InstallPage::OnDestroy() { headingFont.DeleteObject(); }
+void InstallPage::OnDestroy() {
+  headingFont.DeleteObject();
+  WizardPage::OnDestroy();
+}
 
 bool InstallPage::OnCommand(fw::WORD id, fw::WORD code, fw::HWND control) {
   if (code == fw::BN_CLICKED && id == IDC_INSTALL_TEST_PAGE) {

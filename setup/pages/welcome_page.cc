@@ -4,12 +4,13 @@
 #include "setup/app/wizard_frame.h"
 #include "setup/resources/resource.h"
 
-WelcomePage::WelcomePage(SetupContext& context) : WizardPage(IDD_WELCOME_PAGE), context_(context) {}
+WelcomePage::WelcomePage(SetupContext& context)
+    : WizardPage(IDD_WELCOME_PAGE, {IDB_SIDE_WELCOME, SIDE_PICTURE_TALL_CX, SIDE_PICTURE_TALL_CY}), context_(context) {}
 
 bool WelcomePage::OnInitDialog() {
   fw::CDialog::OnInitDialog();  // the plain dialog's: no title font or white brush here
-  headingFont.CreateFontIndirect(HeadingFontDescription());
-  SetDlgItemFont(IDC_WELCOME_HEADING, headingFont.handle());
+  headingFont.CreateFontIndirect(HeadingFontDescription(Dpi()));
+  SetHeadingFont(IDC_WELCOME_HEADING, headingFont);
   SetDlgItemText(IDC_WELCOME_HEADING, FormatText(LoadText(IDS_WELCOME_HEADING), context_.companyNameCn));
   SetDlgItemText(IDC_WELCOME_BODY, FormatText(LoadText(IDS_WELCOME_BODY), context_.companyNameCn));
   SetDlgItemText(IDC_WELCOME_LINK, LoadText(IDS_WELCOME_LINK));
@@ -27,4 +28,7 @@ fw::HBRUSH WelcomePage::OnCtlColor(fw::HDC dc, fw::HWND control, fw::UINT ctlCol
   return fw::CDialog::OnCtlColor(dc, control, ctlColorMessage);
 }
 
-void WelcomePage::OnDestroy() { headingFont.DeleteObject(); }
+void WelcomePage::OnDestroy() {
+  headingFont.DeleteObject();
+  WizardPage::OnDestroy();
+}

@@ -16,6 +16,14 @@
 #define IDB_SIDE_DETECT 456
 #define IDB_SIDE_WELCOME 458  // welcome and install pages
 
+// The side pictures' frames in dialog units, at the left edge of a page (0, 0):
+// the welcome and install pages' one is taller than the page. The pages scale
+// their pictures to these frames at the DPI they are shown at.
+#define SIDE_PICTURE_TALL_CX 107
+#define SIDE_PICTURE_TALL_CY 207
+#define SIDE_PICTURE_CX 91
+#define SIDE_PICTURE_CY 165
+
 // The Spoolmate program image: resource type "WIN7", id 232.
 #define IDR_SPOOLMATE 232
 
@@ -102,5 +110,6 @@
 #define IDS_DETECT_HEADING 518
 #define IDS_ERROR_NO_INF 519
 #define IDS_MAKER_URL 520
+#define IDS_ERROR_PROTECTED_PRINT 521
 
 #endif  // TQ_SETUP_RESOURCES_RESOURCE_H_

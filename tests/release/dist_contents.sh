@@ -19,6 +19,19 @@ for file in TQPRINTER.INF TQ5800.GPD; do
   cmp -s "$root/package/$file" "$work/TQPrinterSetup/$file" || { echo "FAIL: $file differs from package/$file" >&2; status=1; }
 done
 grep -q $'\r$' "$work/TQPrinterSetup/TQPRINTER.INF" || { echo "FAIL: TQPRINTER.INF lost its CRLF line ends" >&2; status=1; }
+# A maker's signed package: the catalog its [Version] names ships beside the
+# INF, and a catalog that is named but missing stops the layout.
+signed=$work/signed
+mkdir -p "$signed"
+cp "$root/package"/* "$signed"/
+sed -i 's/^DriverVer=.*\r$/&\nCatalogFile=tqprinter.cat\r/' "$signed/TQPRINTER.INF"
+if PACKAGE_DIR=$signed DIST_DIR=$work/unsigned-out "$root/scripts/make_dist.sh" >/dev/null 2>&1; then
+  echo "FAIL: a package whose catalog is missing was laid out" >&2
+  status=1
+fi
+echo catalog >"$signed/TQPRINTER.CAT"
+PACKAGE_DIR=$signed DIST_DIR=$work/signed-out "$root/scripts/make_dist.sh" >/dev/null
+[[ -f $work/signed-out/TQPRINTER.CAT ]] || { echo "FAIL: the signed package's catalog was not shipped" >&2; status=1; }
 limit=307200
 size=$(stat -c %s "$work/TQPrinterSetup/setup.exe")
 if ((size > limit)); then

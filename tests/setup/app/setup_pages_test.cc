@@ -153,6 +153,103 @@ TEST_F(SetupPagesTest, AMissingInfIsReportedAndNoWizardShows) {
   windows_.GetMessageW(&msg);  // the step no wizard used
 }
 
+// The page windows of the wizard frame, in the order they were made.
+std::vector<fw::HWND> PageWindows(const ScriptedWindows& windows) {
+  std::vector<fw::HWND> pages;
+  for (fw::HWND child : windows.Children(windows.TopLevelWindows().front())) {
+    if (windows.ClassName(child) == L"#32770") pages.push_back(child);
+  }
+  return pages;
+}
+
+struct PictureCase {
+  int bitmapId, cx, cy;  // the frame in dialog units
+};
+// Welcome, connection, detection, install.
+const PictureCase kPictures[] = {{IDB_SIDE_WELCOME, SIDE_PICTURE_TALL_CX, SIDE_PICTURE_TALL_CY},
+                                 {IDB_SIDE_CONNECT, SIDE_PICTURE_CX, SIDE_PICTURE_CY},
+                                 {IDB_SIDE_DETECT, SIDE_PICTURE_CX, SIDE_PICTURE_CY},
+                                 {IDB_SIDE_WELCOME, SIDE_PICTURE_TALL_CX, SIDE_PICTURE_TALL_CY}};
+
+class SidePictureTest : public SetupPagesTest {
+ protected:
+  // The side picture of page `index` at `dpi`: a bitmap of its own, drawn
+  // from the page's bitmap resource, all of it stretched in HALFTONE mode
+  // (with the brush origin set after) to the frame's size at that DPI (the
+  // headless dialog units: 6 x 13 pixels at 96 DPI), and the static as big.
+  void ExpectPictureFills(int index, fw::UINT dpi) {
+    SCOPED_TRACE("page " + std::to_string(index) + " at " + std::to_string(dpi) + " DPI");
+    const std::vector<fw::HWND> pages = PageWindows(windows_);
+    ASSERT_LT(index, static_cast<int>(pages.size()));
+    const PictureCase& want = kPictures[index];
+    const fw::HWND picture = windows_.Child(pages[index], IDC_NONE);
+    fw::headless::BitmapRecord bitmap;
+    ASSERT_TRUE(windows_.Bitmap(windows_.Image(picture), &bitmap));
+    EXPECT_EQ(bitmap.resourceId, want.bitmapId);
+    EXPECT_EQ(bitmap.stretchMode, fw::HALFTONE);
+    EXPECT_TRUE(bitmap.brushOriginSet);
+    EXPECT_TRUE(bitmap.wholeToWhole);
+    EXPECT_FALSE(bitmap.selected);
+    // Measured once in dialog units and scaled since, so within a pixel.
+    EXPECT_NEAR(bitmap.cx, want.cx * 6 * static_cast<int>(dpi) / 384, 1);
+    EXPECT_NEAR(bitmap.cy, want.cy * 13 * static_cast<int>(dpi) / 768, 1);
+    fw::RECT client{};
+    ASSERT_TRUE(windows_.GetClientRect(picture, &client));
+    EXPECT_EQ(client.right, bitmap.cx);
+    EXPECT_EQ(client.bottom, bitmap.cy);
+  }
+  void ExpectHeadingHeight(int index, int id, fw::LONG height) {
+    fw::LOGFONTW font{};
+    ASSERT_TRUE(windows_.GetFontDescription(windows_.Font(windows_.Child(PageWindows(windows_)[index], id)), &font));
+    EXPECT_EQ(font.lfHeight, height) << "page " << index << ", control " << id;
+    EXPECT_EQ(font.lfWeight, fw::FW_BOLD);
+  }
+};
+
+// At 150% and 200% the pages' pictures fill their frames, smoothly scaled, and
+// the headings grow with the dialog font; when the wizard moves to a monitor
+// of another DPI, every page made so far follows, and one made after is made
+// at the new DPI. Nothing is left behind: the bitmaps the statics loaded from
+// the templates are the program's to delete once it has set its own.
+TEST_F(SidePictureTest, PicturesFillTheirFramesAtAnyDpiAndFollowADpiChange) {
+  WriteInf();
+  windows_.SetDpi(144);
+  windows_.Then([&] {
+    EXPECT_EQ(windows_.GetDpiForWindow(PageWindows(windows_)[0]), 144u);
+    ExpectPictureFills(0, 144);
+    ExpectHeadingHeight(0, IDC_WELCOME_HEADING, 30);
+  });
+  Press(IDC_NEXT);
+  windows_.Then([&] {
+    ExpectPictureFills(1, 144);
+    ExpectHeadingHeight(1, IDC_CONNECT_HEADING, 30);
+  });
+  Press(IDC_NEXT);
+  windows_.Then([&] {
+    ExpectPictureFills(2, 144);
+    const fw::HWND frame = windows_.TopLevelWindows().front();
+    const fw::RECT before = windows_.Rect(frame);
+    windows_.ChangeDpi(frame, 192);
+    const fw::RECT after = windows_.Rect(frame);
+    EXPECT_EQ(after.left, before.left);
+    EXPECT_EQ(after.right - after.left, (before.right - before.left) * 4 / 3);
+    for (int page = 0; page < 3; ++page) ExpectPictureFills(page, 192);
+    ExpectHeadingHeight(0, IDC_WELCOME_HEADING, 40);
+    ExpectHeadingHeight(1, IDC_CONNECT_HEADING, 40);
+    ExpectHeadingHeight(2, IDC_DETECT_HEADING, 40);
+  });
+  Press(IDC_NEXT);
+  windows_.Then([&] {
+    ExpectPictureFills(3, 192);
+    ExpectHeadingHeight(3, IDC_INSTALL_HEADING, 40);
+  });
+  Press(IDC_FINISH);
+  app.InitInstance();
+  EXPECT_EQ(windows_.LiveWindows(), 0u);
+  EXPECT_EQ(windows_.LiveGdiObjects(), 0);
+  EXPECT_EQ(windows_.LiveDcs(), 0);
+}
+
 TEST_F(SetupPagesTest, TestPageDialogShowsThePrinterNameAndKeepsEnter) {
   CPrintTestPageDialog dialog;
   dialog.SetPrinterName(L"TQ-5800 (副本 2)");

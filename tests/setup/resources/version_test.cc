@@ -95,4 +95,51 @@ TEST_F(SetupVersion, ManifestCarriesTheProductVersionAndAsksForAdministrator) {
   EXPECT_EQ(manifest.find('@'), std::string::npos) << "a placeholder was left";
 }
 
+// The text between the first `open` at or after `from` and the next `close`;
+// empty when either is missing.
+std::string Between(const std::string& text, const std::string& open, const std::string& close, size_t from = 0) {
+  const size_t start = text.find(open, from);
+  if (start == std::string::npos) return {};
+  const size_t end = text.find(close, start + open.size());
+  return end == std::string::npos ? std::string() : text.substr(start + open.size(), end - start - open.size());
+}
+
+TEST_F(SetupVersion, ManifestDeclaresPerMonitorDpiAwarenessAndTheSupportedWindows) {
+  const res::Entry* entry = res::FindEntry(entries_, res::kTypeManifest, 1);
+  ASSERT_NE(entry, nullptr);
+  const std::string manifest(entry->data.begin(), entry->data.end());
+  // Windows reads the DPI settings only inside the asm.v3 application element,
+  // each element in its own namespace: the 2005 one for dpiAware (Vista to
+  // 10 1607), the 2016 one for dpiAwareness (10 1607 and later, which then
+  // ignore dpiAware).
+  const std::string settings = Between(manifest, "<application xmlns=\"urn:schemas-microsoft-com:asm.v3\">",
+                                       "</application>");
+  const std::string windowsSettings = Between(settings, "<windowsSettings>", "</windowsSettings>");
+  ASSERT_FALSE(windowsSettings.empty()) << manifest;
+  EXPECT_EQ(Between(windowsSettings, "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">",
+                    "</dpiAware>"),
+            "true/pm");
+  EXPECT_EQ(Between(windowsSettings,
+                    "<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">",
+                    "</dpiAwareness>"),
+            "PerMonitorV2, PerMonitor");
+  // Vista, 7, 8, 8.1 and 10/11, in the compatibility section's application.
+  const std::string compatibility =
+      Between(manifest, "<compatibility xmlns=\"urn:schemas-microsoft-com:compatibility.v1\">", "</compatibility>");
+  const std::string supported = Between(compatibility, "<application>", "</application>");
+  for (const char* id : {"{e2011457-1546-43c5-a5fe-008deee3d3f0}", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",
+                         "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}", "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",
+                         "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"}) {
+    EXPECT_NE(supported.find(std::string("<supportedOS Id=\"") + id + "\"/>"), std::string::npos) << id;
+  }
+  // What was there before stays: administrator rights without UI access,
+  // common controls 6.
+  EXPECT_NE(Between(manifest, "<trustInfo xmlns=\"urn:schemas-microsoft-com:asm.v3\">", "</trustInfo>")
+                .find("<requestedExecutionLevel level=\"requireAdministrator\" uiAccess=\"false\"/>"),
+            std::string::npos);
+  EXPECT_NE(Between(manifest, "<dependentAssembly>", "</dependentAssembly>")
+                .find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
+            std::string::npos);
+}
+
 }  // namespace

@@ -1,5 +1,6 @@
 #include "tests/wine/autoclient/install_scenario.h"
 
+#include "tests/wine/autoclient/picture_check.h"
 #include "tests/wine/autoclient/remote_window.h"
 #include "tests/wine/autoclient/screenshot.h"
 #include "tests/wine/autoclient/wizard_view.h"
@@ -88,6 +89,8 @@ bool InstallWalk::Click(int id, const std::wstring& name) {
 }
 
 void InstallWalk::Screenshot(const std::wstring& name) {
+  // A message box over the page would hide the picture.
+  if (Option(L"pictures") == L"1" && !FindMessageBox()) CheckSidePicture(report_, Pages(frame_).shown, name);
   const std::wstring prefix = Option(L"shots");
   if (prefix.empty()) return;
   const std::wstring path = shot_folder_ + L"\\" + prefix + L"-" + name + L".bmp";

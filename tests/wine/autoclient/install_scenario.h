@@ -23,6 +23,8 @@ namespace autoclient {
 //   port=<text>      the port on the port line (1006) at the end
 //   shots=<prefix>   screenshots <prefix>-detect, -installing, -done (.bmp)
 //   pages=1          also screenshots of the welcome and connection pages
+//   pictures=1       at each screenshot, the page's side picture fills its frame
+//                    (picture_check.h)
 //   cwd=<folder>     setup.exe's current folder (default: its own folder)
 using InstallOptions = std::map<std::wstring, std::wstring>;
 
