@@ -35,6 +35,12 @@ class SimSystem : public SystemApi {
   BOOL GetVersionExW(OSVERSIONINFOW* info) override;
   // Cannot fail, as on Windows: not a call a test can make fail.
   const wchar_t* GetCommandLineW() override;
+  // The pseudo handle, as Windows' ((HANDLE)-1).
+  HANDLE GetCurrentProcess() override;
+  // Answers for the current process only (its pseudo handle); any other
+  // handle fails with ERROR_INVALID_HANDLE. A PC whose Windows lacks the
+  // function is made with FailCall("IsWow64Process", ERROR_PROC_NOT_FOUND).
+  BOOL IsWow64Process(HANDLE process, BOOL* wow64) override;
   void GetLocalTime(SYSTEMTIME* time) override;
   DWORD GetTickCount() override;
   void Sleep(DWORD milliseconds) override;
@@ -57,6 +63,9 @@ class SimSystem : public SystemApi {
   void SetCommandLine(std::wstring commandLine) { commandLine_ = std::move(commandLine); }
   void SetVersion(DWORD major, DWORD minor, DWORD build, DWORD platformId);
   void SetGetVersionFails(bool fails) { versionFails_ = fails; }
+  // A 64-bit Windows on which setup runs under WOW64.
+  void SetWow64(bool wow64) { wow64_ = wow64; }
+  bool wow64() const { return wow64_; }
   // The kernel's clock, for tests that only hold the system group.
   void SetTickCount(DWORD tick);
   // Runs action once the clock reaches atTick (compared modulo 2^32 from now).
@@ -76,6 +85,7 @@ class SimSystem : public SystemApi {
   std::wstring startedAs_;  // what GetCommandLineW gave
   DWORD major_ = 6, minor_ = 1, build_ = 7601, platformId_ = VER_PLATFORM_WIN32_NT;
   bool versionFails_ = false;
+  bool wow64_ = false;
   std::set<void*> localBlocks_;
   SYSTEMTIME localTime_{2026, 1, 4, 1, 9, 0, 0, 0};
   std::deque<int> answers_;

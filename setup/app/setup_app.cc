@@ -19,14 +19,18 @@
 
 namespace {
 
-// Where a quiet run without /log writes its log: %WINDIR%\Temp\TQPrinterSetup.log.
+// Where a quiet run without /log writes its log: %WINDIR%\Temp\TQPrinterSetup.log,
+// the Windows folder being the system folder's parent (GetWindowsDirectoryW
+// gives a terminal server's user a folder of their own).
 std::wstring QuietLogPath() {
   wchar_t folder[pf::MAX_PATH] = {};
-  const pf::UINT length = pf::GetWindowsDirectoryW(folder, pf::MAX_PATH);
+  const pf::UINT length = pf::GetSystemDirectoryW(folder, pf::MAX_PATH);
   if (length == 0 || length >= pf::MAX_PATH) return std::wstring();
   std::wstring path(folder, length);
-  if (path.back() != L'\\') path += L'\\';
-  return path + L"Temp\\TQPrinterSetup.log";
+  while (!path.empty() && path.back() == L'\\') path.pop_back();
+  const std::size_t slash = path.rfind(L'\\');
+  if (slash == std::wstring::npos) return std::wstring();
+  return path.substr(0, slash) + L"\\Temp\\TQPrinterSetup.log";
 }
 
 // The removal's one message: what was removed, and whether anything is left.

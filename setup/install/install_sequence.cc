@@ -7,7 +7,9 @@
 #include "setup/driver/platform_version.h"
 #include "setup/install/helper_service.h"
 #include "setup/install/print_ui.h"
+#include "setup/install/protected_print.h"
 #include "setup/install/printer_naming.h"
+#include "setup/install/protected_print.h"
 #include "setup/log/setup_log.h"
 #include "setup/resources/resource.h"
 
@@ -22,6 +24,7 @@ std::wstring ResultMessage(std::int32_t resultCode) {
     case kResultNoUsbPrinter: return LoadText(IDS_ERROR_NO_USB_PRINTER);
     case kResultNoPrinterAdded: return LoadText(IDS_ERROR_UNKNOWN);
     case kResultWindowsTooOld: return LoadText(IDS_ERROR_OLD_WINDOWS);
+    case kResultProtectedPrintMode: return LoadText(IDS_ERROR_PROTECTED_PRINT);
     default: return std::wstring();
   }
 }
@@ -43,6 +46,10 @@ std::int32_t InstallPrinter(const SetupContext& context, InstallState& state, In
   if (GetMajorVersion() < 5) {
     LogStep("Windows", "older than Windows 2000: major version", text::WideDecimal(GetMajorVersion()));
     return kResultWindowsTooOld;
+  }
+  if (IsProtectedPrintModeOn()) {
+    LogStep("Windows", "protected print mode is on");
+    return kResultProtectedPrintMode;
   }
   std::wstring port = L"LPT1:";
   view.ShowPrinterLines(false);

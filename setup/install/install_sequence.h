@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/types.h"
 #include "setup/app/report.h"
 #include "setup/app/setup_context.h"
 #include "setup/install/print_ui.h"
@@ -20,6 +21,8 @@ inline constexpr std::int32_t kResultInstalled = 0;
 inline constexpr std::int32_t kResultNoUsbPrinter = 3;     // USB chosen, no USB printer present any more
 inline constexpr std::int32_t kResultNoPrinterAdded = 30;  // the print UI added no printer
 inline constexpr std::int32_t kResultWindowsTooOld = 100;  // Windows major version below 5
+// ERROR_ACCESS_DISABLED_BY_POLICY: Windows protected print mode is on.
+inline constexpr std::int32_t kResultProtectedPrintMode = pf::ERROR_ACCESS_DISABLED_BY_POLICY;
 
 // What an install run keeps: the printer lists (appended to by every run,
 // never emptied), the helper service's names and the outcome.
@@ -52,7 +55,8 @@ class InstallView : public Report {
 // The message of an install result code; empty for 0 and for a code without one.
 std::wstring ResultMessage(std::int32_t resultCode);
 
-// The install body: checks Windows and the port, predicts the name, creates
+// The install body: checks Windows (its version, protected print mode, both
+// before anything changes) and the port, predicts the name, creates
 // the printer through the print UI, identifies it among the printers listed
 // before and after and makes it the default printer. Returns a result code;
 // a print UI that does not end within the mode's wait gives 30.

@@ -110,7 +110,7 @@
 #define IDS_DETECT_HEADING 518
 #define IDS_ERROR_NO_INF 519
 #define IDS_MAKER_URL 520
-// 521 is the protected print mode's message.
+#define IDS_ERROR_PROTECTED_PRINT 521
 #define IDS_USAGE 522
 #define IDS_ERROR_BAD_ARGUMENT 523
 #define IDS_UNINSTALL_REMOVED 524
