@@ -7,7 +7,6 @@
 #include "setup/driver/platform_version.h"
 #include "setup/install/helper_service.h"
 #include "setup/install/print_ui.h"
-#include "setup/install/protected_print.h"
 #include "setup/install/printer_naming.h"
 #include "setup/install/protected_print.h"
 #include "setup/log/setup_log.h"

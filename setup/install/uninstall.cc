@@ -163,7 +163,7 @@ class Removal {
     }
     if (pf::RemoveDirectoryW(folder.c_str())) {
       LogStep("service folder", "removed:", folder);
-      Removed(IDS_REMOVED_FILE, folder);
+      Removed(IDS_REMOVED_FOLDER, folder);
       return;
     }
     const pf::DWORD error = pf::GetLastError();
