@@ -14,6 +14,10 @@
 # system32, reached through Sysnative; the 32-bit one in syswow64 (what
 # "system32\rundll32.exe" gives a 32-bit program) only records its start,
 # so a walk succeeds only through the 64-bit print UI.
+# After the walks, the command line as a deployment tool runs it:
+# setup.exe /uninstall /quiet removes what the walks installed, then
+# setup.exe /quiet installs on the parallel port and setup.exe /uninstall
+# /quiet removes that again, each showing no window.
 # win32: one walk (the USB printer) in a 32-bit prefix, where the 32-bit
 # stand-in in system32 is the print UI.
 #   install_wine.sh win64|win32 <tq_autoclient.exe> <dist folder> <printui.dll, 32-bit> <printui.dll, 64-bit>
@@ -299,6 +303,80 @@ expect_default 'TQPRINTER (副本 1),winspool,LPT1:'
 expect_service_gone_and_quoted
 [[ $(stat -c %Y "$services/Spoolmate.exe") == "$stamp" ]] || fail "Spoolmate.exe was rewritten"
 expect_spoolmate
+
+# --- The command line, as a deployment tool runs it: no window of setup.exe
+# ever becomes visible (tq_autoclient polls its top-level windows), and the
+# exit code and the log say what happened. ---
+quiet() {  # NAME EXPECTED-EXIT ARGUMENTS...
+  local name=$1 expected=$2
+  shift 2
+  echo "== $name"
+  set +e
+  w "$client" --quiet 'C:\TQPrinterSetup\setup.exe' "$expected" "$@" | tr -d '\r' | tee "$run/$name.log"
+  local rc=${PIPESTATUS[0]}
+  set -e
+  [[ -f $log ]] && cp "$log" "$run/$name-setup.log"
+  expect_planted_idle
+  [[ $rc -eq 0 ]] || fail "$name: the run failed (see above)"
+}
+log=$c/windows/temp/TQPrinterSetup.log
+expect_logged() {  # TEXT: a line of the quiet run's log holds it
+  grep -qF -- "$1" "$log" || fail "the log lacks \"$1\": $(cat "$log" 2>/dev/null)"
+}
+driver_key='HKLM\SYSTEM\CurrentControlSet\Control\Print\Environments\Windows x64\Drivers\Version-3\TAVIR TQ-5800'
+expect_removed() {  # PRINTER...: those printers, the driver and Spoolmate's files are gone
+  local printer
+  for printer in "$@"; do
+    key_exists "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\$printer" && fail "printer $printer is still there"
+  done
+  key_exists "$driver_key" && fail "the driver is still installed"
+  [[ ! -e $services/Spoolmate.exe && ! -e $services/Spoolmate.log ]] || fail "Spoolmate's files are still there"
+  expect_logged 'setup: exit code 0'
+}
+key_exists "$driver_key" || fail "the walks installed no driver under $driver_key"
+
+# A bad command line changes nothing and writes no log: quiet, it shows
+# nothing; without /quiet, one box names the switch (which also shows that
+# the polling sees setup.exe's windows).
+rm -f "$log"
+quiet bad-quiet 87 /quiet /port COM1
+echo "== bad-box"
+set +e
+w "$client" --box 'C:\TQPrinterSetup\setup.exe' 87 '/port COM1' /port COM1 | tr -d '\r' | tee "$run/bad-box.log"
+rc=${PIPESTATUS[0]}
+set -e
+[[ $rc -eq 0 ]] || fail "bad-box: the run failed (see above)"
+[[ ! -e $log ]] || fail "a bad command line wrote a log: $(cat "$log")"
+
+# Everything the walks installed goes: four printers of the model, the driver.
+rm -f "$log"
+quiet remove-walks 0 /uninstall /quiet
+expect_removed TQ-5800 'Office Laser 200' TQPRINTER 'TQPRINTER (副本 1)'
+
+# A parallel-port PC whose printer has no driver again: a quiet install on
+# LPT1: with the device keys bound, the print UI asked to be quiet too.
+for value in Mfg Driver ClassGUID Class ConfigFlags; do
+  w reg delete "$lpt_instance" /v "$value" /f >/dev/null 2>&1 || fail "cannot unbind $lpt_instance"
+done
+rm -f "$log"
+watch_service
+quiet quiet-parallel 0 /quiet
+expect_printer TQPRINTER 'LPT1:'
+expect_default 'TQPRINTER,winspool,LPT1:'
+expect_service_gone_and_quoted
+expect_spoolmate
+expect_nothing_staged
+expect_bound "$lpt_instance"
+expect_logged 'port and name: chosen LPT TQPRINTER'
+expect_logged '/r "LPT1:" /m "TAVIR TQ-5800" /q'
+expect_logged 'setup: exit code 0'
+tr -d '\r' <"$c/printui-calls.txt" | grep -q '^quiet$' || fail "the print UI was not asked to be quiet"
+
+# And its quiet removal.
+rm -f "$log"
+quiet quiet-remove 0 /uninstall /quiet
+expect_removed TQPRINTER
+expect_bound "$lpt_instance"  # the device keys are the system's and stay
 
 expect_print_ui_builds 64-bit
 finish

@@ -6,13 +6,14 @@ ChildProcess::~ChildProcess() {
   if (process_) ::CloseHandle(process_);
 }
 
-bool ChildProcess::Start(const std::wstring& path, std::wstring* error, const std::wstring& directory) {
+bool ChildProcess::Start(const std::wstring& path, std::wstring* error, const std::wstring& directory,
+                         const std::wstring& arguments) {
   std::wstring folder = directory.empty() ? path : directory;
   if (directory.empty()) {
     const size_t slash = folder.find_last_of(L"\\/");
     folder = slash == std::wstring::npos ? L"." : folder.substr(0, slash);
   }
-  std::wstring command_line = L"\"" + path + L"\"";
+  std::wstring command_line = L"\"" + path + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION info = {};

@@ -15,9 +15,11 @@ class ChildProcess {
   ~ChildProcess();
 
   // Starts the program with `directory` as its current folder, or its own
-  // folder when `directory` is empty. On failure returns false and describes
-  // why in `error`.
-  bool Start(const std::wstring& path, std::wstring* error, const std::wstring& directory = L"");
+  // folder when `directory` is empty, and `arguments` after its quoted path
+  // on its command line. On failure returns false and describes why in
+  // `error`.
+  bool Start(const std::wstring& path, std::wstring* error, const std::wstring& directory = L"",
+             const std::wstring& arguments = L"");
 
   bool Running() const;
   // Waits up to `timeout_ms` for the end; gives the exit code when it ended.

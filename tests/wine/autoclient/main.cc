@@ -4,7 +4,12 @@
 //   tq_autoclient --missing-inf <path of setup.exe>   (no INF beside it)
 //   tq_autoclient --install <path of setup.exe> <folder for screenshots> [key=value...]
 //       the whole wizard with an install run (see install_scenario.h)
+//   tq_autoclient --quiet <path of setup.exe> <expected exit code> <arguments...>
+//       a command-line run that must show no window (see quiet_scenario.h)
+//   tq_autoclient --box <path of setup.exe> <expected exit code> <text> <arguments...>
+//       a command-line run that shows one message box saying <text>
 // Exit code 0 when every check passed, 1 when one failed, 2 on bad use.
+#include <cwchar>
 #include <string>
 
 #include <windows.h>
@@ -12,6 +17,7 @@
 #include "tests/wine/autoclient/child_process.h"
 #include "tests/wine/autoclient/install_scenario.h"
 #include "tests/wine/autoclient/missing_inf_scenario.h"
+#include "tests/wine/autoclient/quiet_scenario.h"
 #include "tests/wine/autoclient/report.h"
 #include "tests/wine/autoclient/wizard_scenario.h"
 
@@ -22,6 +28,28 @@ int wmain(int argc, wchar_t** argv) {
     std::wstring error;
     if (!report.Check(setup.Start(argv[2], &error), std::wstring(L"started ") + argv[2] + L" " + error)) return 1;
     autoclient::RunMissingInfScenario(report, setup);
+    return report.failures() == 0 ? 0 : 1;
+  }
+  const bool box = argc >= 5 && std::wstring(argv[1]) == L"--box";
+  if (box || (argc >= 4 && std::wstring(argv[1]) == L"--quiet")) {
+    std::wstring arguments;
+    for (int i = box ? 5 : 4; i < argc; ++i) {
+      const std::wstring argument = argv[i];
+      const bool spaced = argument.find(L' ') != std::wstring::npos;
+      arguments += (arguments.empty() ? L"" : L" ") + (spaced ? L"\"" + argument + L"\"" : argument);
+    }
+    autoclient::ChildProcess setup;
+    std::wstring error;
+    if (!report.Check(setup.Start(argv[2], &error, L"", arguments), L"started " + std::wstring(argv[2]) + L" " +
+                                                                         arguments + L" " + error)) {
+      return 1;
+    }
+    const DWORD expected_exit = static_cast<DWORD>(std::wcstoul(argv[3], nullptr, 10));
+    if (box) {
+      autoclient::RunBoxScenario(report, setup, argv[4], expected_exit, 30000);
+    } else {
+      autoclient::RunQuietScenario(report, setup, expected_exit, 100000);
+    }
     return report.failures() == 0 ? 0 : 1;
   }
   if (argc >= 4 && std::wstring(argv[1]) == L"--install") {

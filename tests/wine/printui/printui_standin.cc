@@ -6,7 +6,11 @@
 //   /if /b "name" /f "inf" /r "port" /m "model" [/z]   adds the driver (on
 //       Wine's PostScript driver files) and the printer; a name that exists
 //       already gets " (副本 N)", as Windows names copies;
-//   /k /n "name"                                      records a test page.
+//   /k /n "name"                                      records a test page;
+//   /dl /n "name"                                     deletes the printer;
+//   /dd /m "model"                                    deletes the driver;
+//   /q                                                quiet: it shows no
+//       dialog either way, and records that it was asked to.
 // Every call is appended to C:\printui-calls.txt (UTF-8, one line each) so
 // that a test can see what setup.exe asked for; the line names the build
 // that took it ("call(64-bit):", "call(32-bit):").
@@ -114,6 +118,27 @@ std::wstring Build() {
   return ::IsWow64Process(::GetCurrentProcess(), &wow64) && wow64 ? L"32-bit under WOW64" : L"32-bit";
 }
 
+void DeletePrinterNamed(const std::wstring& name) {
+  PRINTER_DEFAULTSW access{nullptr, nullptr, PRINTER_ALL_ACCESS};
+  HANDLE printer = nullptr;
+  if (!::OpenPrinterW(const_cast<wchar_t*>(name.c_str()), &printer, &access)) {
+    Record(L"OpenPrinterW failed: " + std::to_wstring(::GetLastError()));
+    return;
+  }
+  const BOOL deleted = ::DeletePrinter(printer);
+  const DWORD error = ::GetLastError();
+  ::ClosePrinter(printer);
+  Record(deleted ? L"deleted printer: " + name : L"DeletePrinter failed: " + std::to_wstring(error));
+}
+
+void DeleteDriverNamed(const std::wstring& model) {
+  if (::DeletePrinterDriverW(nullptr, nullptr, const_cast<wchar_t*>(model.c_str()))) {
+    Record(L"deleted driver: " + model);
+  } else {
+    Record(L"DeletePrinterDriverW failed: " + std::to_wstring(::GetLastError()));
+  }
+}
+
 }  // namespace
 
 extern "C" __declspec(dllexport) void CALLBACK PrintUIEntryW(HWND, HINSTANCE, LPCWSTR commandLine, int) {
@@ -124,12 +149,15 @@ extern "C" __declspec(dllexport) void CALLBACK PrintUIEntryW(HWND, HINSTANCE, LP
   LPWSTR* args = ::CommandLineToArgvW(commandLine, &count);
   if (args == nullptr) return;
   std::wstring base, inf, port, model, target;
-  bool install = false, testPage = false;
+  bool install = false, testPage = false, deletePrinter = false, deleteDriver = false, quiet = false;
   for (int i = 0; i < count; ++i) {
     const std::wstring arg = args[i];
     const bool hasValue = i + 1 < count;
     if (arg == L"/if") install = true;
     if (arg == L"/k") testPage = true;
+    if (arg == L"/dl") deletePrinter = true;
+    if (arg == L"/dd") deleteDriver = true;
+    if (arg == L"/q") quiet = true;
     if (arg == L"/b" && hasValue) base = args[++i];
     if (arg == L"/f" && hasValue) inf = args[++i];
     if (arg == L"/r" && hasValue) port = args[++i];
@@ -139,4 +167,7 @@ extern "C" __declspec(dllexport) void CALLBACK PrintUIEntryW(HWND, HINSTANCE, LP
   ::LocalFree(args);
   if (install) AddPrinter(base, inf, port, model);
   if (testPage) Record(L"test page: " + target);
+  if (deletePrinter) DeletePrinterNamed(target);
+  if (deleteDriver) DeleteDriverNamed(model);
+  if (quiet) Record(L"quiet");
 }
