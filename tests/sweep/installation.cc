@@ -73,7 +73,9 @@ std::string Describe(const Fault& fault) {
 
 std::string Describe(const Outcome& o) {
   std::string line;
-  if (!o.wizardShown) {
+  if (o.commandLine) {
+    line = o.windowShown ? "a window shown" : "no window";
+  } else if (!o.wizardShown) {
     line = "setup ended at start-up";
   } else {
     line = o.resultCode ? "result " + std::to_string(*o.resultCode) : std::string("no install run");
@@ -135,6 +137,7 @@ Outcome Installation::Run(const std::optional<Fault>& fault, const std::wstring&
   calls_ = pc.kernel().Calls();
 
   outcome.exitCode = run.exitCode;
+  outcome.commandLine = !arguments.empty();
   outcome.wizardShown = run.wizardShown;
   for (const tqsim::Json& event : timeline.Events()) {
     for (const char* shown : {"page", "title", "status", "messageBox"}) {

@@ -31,6 +31,7 @@ std::string Describe(const Fault& fault);
 // administrator would find it.
 struct Outcome {
   int exitCode = 0;                    // setup's
+  bool commandLine = false;            // setup ran with arguments, not as the wizard
   bool windowShown = false;            // a page, a title, a status line or a message box
   std::string log;                     // the quiet run's log (UTF-8), empty when none
   std::vector<std::wstring> printers;  // every printer there afterwards
