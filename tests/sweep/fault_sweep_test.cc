@@ -345,7 +345,15 @@ struct SweptInstallation {
   // installation fails (result 30); no failing call may make that a
   // success. The second installation has a print UI that works.
   bool printUiAddsNothing;
+  // The PC's clock, when not the example's.
+  std::optional<tqsim::ClockPlan> clock = std::nullopt;
 };
+
+// A PC that has run for 49.7 days, with Windows' default timer: the tick
+// counter wraps 1.5 s after setup starts, inside detection's wait for a USB
+// printer that never comes, and every sleep and time-out ends at a tick of
+// the 15.625 ms timer.
+constexpr tqsim::ClockPlan kWindowsClockBeforeWrap{0u - 1500u, 15625};
 
 void PrintTo(const SweptInstallation& swept, std::ostream* out) { *out << swept.name; }
 
@@ -371,6 +379,7 @@ class FaultSweepTest : public ::testing::TestWithParam<SweptInstallation> {
       scenario_.printers.push_back({L"Office Laser", L"LPT2:", L"Generic Laser"});
       scenario_.printUi.behaviour = tqsim::PrintUiPlan::Behaviour::kAddsNothing;
     }
+    if (GetParam().clock) scenario_.clock = *GetParam().clock;
   }
 
   // What the run without a fault must show.
@@ -428,7 +437,9 @@ INSTANTIATE_TEST_SUITE_P(Installations, FaultSweepTest,
                                                              false, false},
                                            SweptInstallation{"parallel", "lpt_printer.json", true, false},
                                            SweptInstallation{"usb_print_ui_adds_nothing", "usb_printer_answers.json",
-                                                             false, true}),
+                                                             false, true},
+                                           SweptInstallation{"parallel_windows_clock_at_the_wrap", "lpt_printer.json",
+                                                             true, false, kWindowsClockBeforeWrap}),
                          [](const ::testing::TestParamInfo<SweptInstallation>& info) { return info.param.name; });
 
 }  // namespace

@@ -62,6 +62,8 @@ SimulatedPc::SimulatedPc(const Scenario& s, const std::vector<std::uint8_t>& res
   pc_.system().SetVersion(s.windows.major, s.windows.minor, s.windows.build, s.windows.platformId);
   pc_.system().SetGetVersionFails(s.windows.probeFails);
   if (s.inputCodePage) pc_.codePages().SetInputLocaleAnsiCodePage(*s.inputCodePage);
+  pc_.kernel().SetTimerPeriod(s.clock.timerPeriodUs);
+  pc_.kernel().SetTickCount(s.clock.startMs);
   pc_.shellFolders().SetSpecialFolder(pf::CSIDL_PROGRAM_FILES_COMMON, s.commonProgramFiles.value_or(L""));
 
   for (const UsbPrinterPlan& plan : s.usbPrinters) {
