@@ -162,7 +162,10 @@ HWND HeadlessWindows::CreateDialogParamW(int templateId, HWND parent, DialogProc
   HWND focus = FirstTabStop(handle);
   LRESULT keepFocus = SendMessageW(handle, WM_INITDIALOG, focus, param);
   if (!Find(handle)) return 0;
-  if (keepFocus && focus && Find(focus)) SetFocus(focus);
+  // A page (DS_CONTROL) made hidden takes no focus yet, as with Windows' dialog manager.
+  const DWORD style = Find(handle)->style;
+  const bool takesFocus = !(style & DS_CONTROL) || (style & WS_VISIBLE);
+  if (keepFocus && takesFocus && focus && Find(focus)) SetFocus(focus);
   if (IsVisible(handle)) Paint(handle, true);
   return Find(handle) ? handle : 0;
 }
@@ -383,6 +386,8 @@ BOOL HeadlessWindows::SetWindowPos(HWND window, HWND after, int x, int y, int cx
   return TRUE;
 }
 
+// As Windows: a window that is disabled, or inside one (up to its top-level
+// window), cannot take the focus.
 HWND HeadlessWindows::SetFocus(HWND window) {
   HWND previous = focus_;
   if (window == 0) {
@@ -390,6 +395,8 @@ HWND HeadlessWindows::SetFocus(HWND window) {
     return previous;
   }
   if (!Find(window)) return 0;
+  for (const Window* w = Find(window); w; w = (w->style & WS_CHILD) ? Find(w->parent) : nullptr)
+    if (w->style & WS_DISABLED) return 0;
   focus_ = window;
   SendMessageW(window, WM_SETFOCUS, previous, 0);
   return previous;

@@ -46,7 +46,8 @@ void DetectPage::RunDetection() {
   context_.portKind = L"USB";
   SetDlgItemText(IDC_DETECT_NAME, L"打印机名称");
 
-  if (WaitForUsbPrinter() && DetectUsbPrinter(context_) == kUsbPrinterFound) {
+  const bool found = WaitForUsbPrinter() && DetectUsbPrinter(context_) == kUsbPrinterFound;
+  if (found) {
     SetDetectStatus(LoadText(IDS_DETECTED), true);
     SetDlgItemText(IDC_DETECT_NAME, context_.modelName);
     SelectUsb();
@@ -58,6 +59,9 @@ void DetectPage::RunDetection() {
   fw::Windows().EnableWindow(GetDlgItem(IDC_DETECT_LPT), IsOfferedHardwareId(context_.lptHardwareId));
   fw::Windows().EnableWindow(GetDlgItem(IDC_DETECT_USB), IsOfferedHardwareId(context_.usbHardwareId));
   EnableWindow(true);
+  // Only now: Windows gives no focus to a window inside a disabled one. Nothing
+  // since the proposal dispatched a message, so the order is otherwise the same.
+  if (!found) ApplyPortChoice();
 }
 
 bool DetectPage::WaitForUsbPrinter() {
@@ -82,7 +86,6 @@ void DetectPage::ProposeWithoutUsbPrinter() {
   SetDetectStatus(LoadText(IDS_NOT_DETECTED), true);
   fw::Windows().EnableWindow(GetDlgItem(IDC_DETECT_USB), 1);
   fw::Windows().EnableWindow(GetDlgItem(IDC_DETECT_LPT), 1);
-  ApplyPortChoice();
 }
 
 void DetectPage::SetDetectStatus(const std::wstring& text, bool repaint) {

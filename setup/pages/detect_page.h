@@ -38,7 +38,8 @@ class DetectPage : public WizardPage {
   // Polls for a USB printer every half second for three seconds while the
   // status line animates; true as soon as one is recorded.
   bool WaitForUsbPrinter();
-  // Proposes the parallel scan's model or the driver's model name.
+  // Proposes the parallel scan's model or the driver's model name; the page
+  // applies it with ApplyPortChoice once it takes input again.
   void ProposeWithoutUsbPrinter();
   void SelectUsb() const;
   void EnableFrameButtons(bool back, bool next, bool cancel, bool finish) const;
