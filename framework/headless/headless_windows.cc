@@ -7,6 +7,7 @@
 
 #include "common/res/res_reader.h"
 #include "common/text/case_fold.h"
+#include "platform/platform.h"
 
 namespace fw::headless {
 namespace {
@@ -87,7 +88,14 @@ HWND HeadlessWindows::NewWindow(Window w) {
   return handle;
 }
 
+bool HeadlessWindows::Refused(const char* call) {
+  const DWORD error = gate_ ? gate_(call) : 0;
+  if (error) pf::SetLastError(error);
+  return error != 0;
+}
+
 HWND HeadlessWindows::CreateDialogParamW(int templateId, HWND parent, DialogProc proc, LPARAM param) {
+  if (Refused("CreateDialogParamW")) return 0;
   auto found = dialogs_.find(templateId);
   res::Dialog d;
   if (found == dialogs_.end() || !res::ParseDialog(found->second, &d)) return 0;
