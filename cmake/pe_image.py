@@ -1,6 +1,7 @@
 """A 32- or 64-bit PE image as the release checks and the size report read
-it: its resources (type, name, language, bytes) and the size of its
-Authenticode signature."""
+it: its imports (ordinary and delay-loaded), its resources (type, name,
+language, bytes) and the size of its Authenticode signature."""
+import re
 import struct
 from typing import NamedTuple
 
@@ -17,6 +18,12 @@ class Resource(NamedTuple):
     size: int
 
 
+class Import(NamedTuple):
+    dll: str       # as the image names it ("KERNEL32.dll")
+    name: object   # the function's name, or its ordinal (int)
+    delayed: bool  # through the delay-load table
+
+
 class PeImage:
     def __init__(self, data):
         self.data = data
@@ -28,7 +35,12 @@ class PeImage:
         self.section_count, optional_size = struct.unpack_from("<H12xH", data, pe + 6)
         optional = pe + 24
         magic = struct.unpack_from("<H", data, optional)[0]
-        self.directories = optional + (96 if magic == 0x10B else 112)
+        self.pe32_plus = magic != 0x10B
+        if self.pe32_plus:
+            self.image_base = struct.unpack_from("<Q", data, optional + 24)[0]
+        else:
+            self.image_base = struct.unpack_from("<I", data, optional + 28)[0]
+        self.directories = optional + (112 if self.pe32_plus else 96)
         self.section_table = optional + optional_size
 
     def directory(self, index):
@@ -41,6 +53,85 @@ class PeImage:
             if vaddr <= rva < vaddr + max(vsize, rawsize):
                 return rawptr + rva - vaddr
         raise PeError(f"address {rva:#x} is in no section")
+
+    def _string(self, rva):
+        at = self.offset_of(rva)
+        return self.data[at:self.data.index(b"\0", at)].decode("ascii")
+
+    def _names(self, table_rva):
+        """The functions of one lookup table: names, or ordinals as ints."""
+        size, fmt, ordinal_bit = (8, "<Q", 1 << 63) if self.pe32_plus else (4, "<I", 1 << 31)
+        at = self.offset_of(table_rva)
+        while True:
+            entry = struct.unpack_from(fmt, self.data, at)[0]
+            if entry == 0:
+                return
+            if entry & ordinal_bit:
+                yield entry & 0xFFFF
+            else:
+                yield self._string((entry & 0x7FFFFFFF) + 2)  # past the hint
+            at += size
+
+    def imports(self):
+        """Every imported function: the import table's, then the delay-load
+        table's (directory 13, whose addresses are RVAs or, in the old form
+        without attribute bit 1, virtual addresses)."""
+        found = []
+        rva, size = self.directory(1)
+        if size:
+            at = self.offset_of(rva)
+            while True:
+                lookup, _, _, name, first = struct.unpack_from("<IIIII", self.data, at)
+                if name == 0:
+                    break
+                dll = self._string(name)
+                found += [Import(dll, f, False) for f in self._names(lookup or first)]
+                at += 20
+        for descriptor in self._delay_descriptors():
+            attributes, name, _, _, lookup = struct.unpack_from("<IIIII", self.data, descriptor)
+            base = 0 if attributes & 1 else self.image_base
+            dll = self._string(name - base)
+            found += [Import(dll, f, True) for f in self._names(lookup - base)]
+        return found
+
+    def _rva_of(self, offset):
+        for i in range(self.section_count):
+            _, _, vaddr, rawsize, rawptr = struct.unpack_from("<8sIIII", self.data, self.section_table + 40 * i)
+            if rawptr <= offset < rawptr + rawsize:
+                return offset - rawptr + vaddr
+        return None
+
+    def _valid_rva(self, rva):
+        try:
+            self.offset_of(rva)
+            return True
+        except PeError:
+            return False
+
+    def _delay_descriptors(self):
+        """File offsets of the delay-load descriptors (ImgDelayDescr, 32
+        bytes). GNU ld leaves data directory 13 empty for dlltool's
+        delay-load libraries (nothing at run time needs it: each stub hands
+        its descriptor to the helper), so without it the sections are
+        searched for descriptors in the RVA form: attribute 1, a DLL name, and
+        module handle, address table and name table inside the image."""
+        rva, size = self.directory(13)
+        if size:
+            at = self.offset_of(rva)
+            while struct.unpack_from("<I", self.data, at + 4)[0]:
+                yield at
+                at += 32
+            return
+        dll_name = re.compile(rb"[A-Za-z0-9_.-]+\.(dll|drv)\0", re.IGNORECASE)
+        for i in range(self.section_count):
+            _, _, _, rawsize, rawptr = struct.unpack_from("<8sIIII", self.data, self.section_table + 40 * i)
+            for at in range(rawptr, rawptr + rawsize - 31, 4):
+                attributes, name, module, table, lookup, _, _, stamp = struct.unpack_from("<8I", self.data, at)
+                if attributes != 1 or stamp != 0 or not all(map(self._valid_rva, (name, module, table, lookup))):
+                    continue
+                name_at = self.offset_of(name)
+                if dll_name.match(self.data, name_at, name_at + 64):
+                    yield at
 
     def signature_size(self):
         """Bytes of the certificate table (the Authenticode signature), 0 when unsigned."""

@@ -12,6 +12,10 @@ function(tq_library name)
   endforeach()
   list(FILTER sources EXCLUDE REGEX "/(main|[^/]*_test)\\.cc$")
   add_library(${name} STATIC ${sources})
+  if(TQ_WINDOWS)
+    # No guards on function-local statics (see tq_windows_program).
+    target_compile_options(${name} PRIVATE -fno-threadsafe-statics)
+  endif()
   set_property(TARGET ${name} PROPERTY TQ_SOURCES ${sources})
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${ARG_DEPS})
@@ -57,20 +61,26 @@ endfunction()
 # to the system folder (platform/win32/runtime/program_start.cc), with the
 # lean C++ runtime error paths (platform/win32/runtime/), optimised as a
 # whole at link time, stripped of symbols and debugging data, and signed
-# (cmake/signing.cmake); the build check runs on the signed image.
+# (cmake/signing.cmake); the build checks run on the signed image
+# (cmake/pecheck.sh, and cmake/importcheck.py: every imported function is on
+# Windows 2000 SP4).
+# The system's code, the program's sources and its libraries (tq_library),
+# is compiled without guards on function-local statics: setup and tqinfcheck
+# run on one thread, and Spoolmate makes its statics on its main thread
+# before the service dispatcher starts another (a program must do so); the
+# Wine test programs run the system's code on one thread too.
 # NO_EXCEPTIONS: for a program that catches no exception, so that any would
-# end it anyway: its own sources are compiled without exception support and
-# without guards on function-local statics (the program must make those on
-# its main thread before it starts another), and it links the aborting form
-# of the runtime error paths.
+# end it anyway: its own sources are compiled without exception support, and
+# it links the aborting form of the runtime error paths.
 function(tq_windows_program name)
   cmake_parse_arguments(ARG "GUI;NO_EXCEPTIONS" "" "SOURCES;DEPS" ${ARGN})
   if(ARG_NO_EXCEPTIONS)
     add_executable(${name} ${ARG_SOURCES} $<TARGET_OBJECTS:tq_cxx_runtime_abort>)
-    target_compile_options(${name} PRIVATE -fno-exceptions -fno-threadsafe-statics)
+    target_compile_options(${name} PRIVATE -fno-exceptions -fno-asynchronous-unwind-tables)
   else()
     add_executable(${name} ${ARG_SOURCES} $<TARGET_OBJECTS:tq_cxx_runtime>)
   endif()
+  target_compile_options(${name} PRIVATE -fno-threadsafe-statics)
   target_sources(${name} PRIVATE $<TARGET_OBJECTS:tq_program_start>)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS})
@@ -88,7 +98,8 @@ function(tq_windows_program name)
   add_custom_command(TARGET ${name} POST_BUILD
     COMMAND ${CMAKE_SOURCE_DIR}/cmake/sign.sh ${TQ_SIGN_CERT} ${TQ_SIGN_KEY} $<TARGET_FILE:${name}>
     COMMAND ${TQ_PECHECK} $<TARGET_FILE:${name}>
-    COMMENT "Signing and checking ${name}.exe: 32-bit, ASLR and DEP, system DLLs only")
+    COMMAND ${TQ_IMPORTCHECK} ${CMAKE_C_COMPILER} $<TARGET_FILE:${name}>
+    COMMENT "Signing and checking ${name}.exe: 32-bit, ASLR and DEP, system DLLs only, Windows 2000's functions only")
 endfunction()
 
 # tq_json: nlohmann-json (Debian's nlohmann-json3-dev, header-only) for the

@@ -101,6 +101,8 @@ inline DWORD GetModuleFileNameW(HMODULE m, wchar_t* b, DWORD n) { return Current
 inline DWORD GetModuleFileNameA(HMODULE m, char* b, DWORD n) { return Current().system->GetModuleFileNameA(m, b, n); }
 inline void GetLocalTime(SYSTEMTIME* t) { Current().system->GetLocalTime(t); }
 inline BOOL GetVersionExW(OSVERSIONINFOW* i) { return Current().system->GetVersionExW(i); }
+inline HANDLE GetCurrentProcess() { return Current().system->GetCurrentProcess(); }
+inline BOOL IsWow64Process(HANDLE p, BOOL* w) { return Current().system->IsWow64Process(p, w); }
 inline DWORD GetTickCount() { return Current().system->GetTickCount(); }
 inline void Sleep(DWORD ms) { Current().system->Sleep(ms); }
 inline int MessageBoxW(HWND o, const wchar_t* t, const wchar_t* c, UINT y) { return Current().system->MessageBoxW(o, t, c, y); }

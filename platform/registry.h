@@ -20,6 +20,9 @@ inline constexpr DWORD KEY_SET_VALUE = 0x0002;
 inline constexpr DWORD KEY_CREATE_SUB_KEY = 0x0004;
 inline constexpr DWORD KEY_ENUMERATE_SUB_KEYS = 0x0008;
 inline constexpr DWORD KEY_NOTIFY = 0x0010;
+// The 64-bit view of the registry for a 32-bit program on 64-bit Windows;
+// ignored by 32-bit Windows.
+inline constexpr DWORD KEY_WOW64_64KEY = 0x0100;
 inline constexpr DWORD KEY_READ = 0x20019;
 inline constexpr DWORD KEY_WRITE = 0x20006;
 inline constexpr DWORD KEY_ALL_ACCESS = 0xF003F;

@@ -1,6 +1,7 @@
 // Kernel objects as the programs see them: closing handles, events, waiting,
-// and the overlapped side of device I/O (the result of a transfer that was
-// started with an OVERLAPPED record, its cancellation, and device controls).
+// the overlapped side of device I/O (the result of a transfer that was
+// started with an OVERLAPPED record, its cancellation, and device controls),
+// and critical sections (their owner: platform/critical_section.h).
 //
 // ReadFile and WriteFile themselves belong to the files group
 // (platform/files.h); given an OVERLAPPED on a handle opened with
@@ -26,6 +27,17 @@ struct OVERLAPPED {
   DWORD Offset;
   DWORD OffsetHigh;
   HANDLE hEvent;
+};
+
+// CRITICAL_SECTION with Windows' layout (24 bytes on the 32-bit build). The
+// memory is the program's; what the fields hold is the backend's.
+struct CRITICAL_SECTION {
+  void* DebugInfo;
+  LONG LockCount;
+  LONG RecursionCount;
+  HANDLE OwningThread;
+  HANDLE LockSemaphore;
+  ULONG_PTR SpinCount;
 };
 
 inline constexpr DWORD INFINITE = 0xFFFFFFFFu;
@@ -77,6 +89,14 @@ class SyncApi {
   virtual BOOL CancelIo(HANDLE file) = 0;
   virtual BOOL DeviceIoControl(HANDLE device, DWORD code, void* in, DWORD inSize, void* out, DWORD outSize,
                                DWORD* returned, OVERLAPPED* overlapped) = 0;
+
+  // A critical section: initialised before its first use and deleted after
+  // its last; one thread at a time holds it, and its holder may enter it
+  // again (leaving it as often). None of these calls fails.
+  virtual void InitializeCriticalSection(CRITICAL_SECTION* section) = 0;
+  virtual void EnterCriticalSection(CRITICAL_SECTION* section) = 0;
+  virtual void LeaveCriticalSection(CRITICAL_SECTION* section) = 0;
+  virtual void DeleteCriticalSection(CRITICAL_SECTION* section) = 0;
 };
 
 // clang-format off
@@ -88,6 +108,10 @@ inline DWORD WaitForSingleObject(HANDLE h, DWORD ms) { return Current().sync->Wa
 inline BOOL GetOverlappedResult(HANDLE h, OVERLAPPED* o, DWORD* n, BOOL w) { return Current().sync->GetOverlappedResult(h, o, n, w); }
 inline BOOL CancelIo(HANDLE h) { return Current().sync->CancelIo(h); }
 inline BOOL DeviceIoControl(HANDLE h, DWORD c, void* i, DWORD is, void* o, DWORD os, DWORD* r, OVERLAPPED* ov) { return Current().sync->DeviceIoControl(h, c, i, is, o, os, r, ov); }
+inline void InitializeCriticalSection(CRITICAL_SECTION* s) { Current().sync->InitializeCriticalSection(s); }
+inline void EnterCriticalSection(CRITICAL_SECTION* s) { Current().sync->EnterCriticalSection(s); }
+inline void LeaveCriticalSection(CRITICAL_SECTION* s) { Current().sync->LeaveCriticalSection(s); }
+inline void DeleteCriticalSection(CRITICAL_SECTION* s) { Current().sync->DeleteCriticalSection(s); }
 // clang-format on
 
 }  // namespace pf

@@ -1,6 +1,7 @@
 // The rest of the process's view of Windows that the programs use: the last
-// error, the module path, the Windows version, the tick counter and sleep,
-// local memory, system message texts and message boxes.
+// error, the module path, the Windows version and whether the process runs
+// under WOW64, the tick counter and sleep, local memory, system message texts
+// and message boxes.
 #pragma once
 
 #include <cstddef>
@@ -67,6 +68,12 @@ class SystemApi {
   virtual DWORD GetModuleFileNameW(HMODULE module, wchar_t* buffer, DWORD size) = 0;
   virtual DWORD GetModuleFileNameA(HMODULE module, char* buffer, DWORD size) = 0;
   virtual BOOL GetVersionExW(OSVERSIONINFOW* info) = 0;
+  // The pseudo handle of the calling process.
+  virtual HANDLE GetCurrentProcess() = 0;
+  // *wow64 TRUE for a 32-bit process on 64-bit Windows. Windows 2000 (and XP
+  // before SP2) lacks the function: the call then fails with
+  // ERROR_PROC_NOT_FOUND, as a missing function of a system DLL does.
+  virtual BOOL IsWow64Process(HANDLE process, BOOL* wow64) = 0;
   virtual void GetLocalTime(SYSTEMTIME* time) = 0;
 
   virtual DWORD GetTickCount() = 0;

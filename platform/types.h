@@ -47,6 +47,7 @@ inline constexpr LONG ERROR_FILE_EXISTS = 80;
 inline constexpr LONG ERROR_INVALID_PARAMETER = 87;
 inline constexpr LONG ERROR_INSUFFICIENT_BUFFER = 122;
 inline constexpr LONG ERROR_INVALID_NAME = 123;
+inline constexpr LONG ERROR_PROC_NOT_FOUND = 127;
 inline constexpr LONG ERROR_NEGATIVE_SEEK = 131;
 inline constexpr LONG ERROR_DIR_NOT_EMPTY = 145;
 inline constexpr LONG ERROR_ALREADY_EXISTS = 183;
@@ -57,5 +58,6 @@ inline constexpr LONG ERROR_BADKEY = 1010;
 inline constexpr LONG ERROR_CANTOPEN = 1011;
 inline constexpr LONG ERROR_CANTWRITE = 1013;
 inline constexpr LONG ERROR_KEY_DELETED = 1018;
+inline constexpr LONG ERROR_ACCESS_DISABLED_BY_POLICY = 1260;
 
 }  // namespace pf

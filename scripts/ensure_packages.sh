@@ -8,8 +8,9 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ make pkg-config
   libgtest-dev libgmock-dev googletest libbenchmark-dev nlohmann-json3-dev
-  g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
-  wine wine32:i386 xvfb xauth fonts-wqy-microhei imagemagick python3
+  g++-mingw-w64-i686-win32 gcc-mingw-w64-i686-win32 binutils-mingw-w64-i686
+  g++-mingw-w64-x86-64-posix  # the 64-bit stand-in print UI of the Wine tests' 64-bit prefix
+  wine wine64 wine32:i386 xvfb xauth fonts-wqy-microhei imagemagick python3
   osslsigncode openssl
 )
 
@@ -38,7 +39,7 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
 fi
 export DEBIAN_FRONTEND=noninteractive
 apt-get update -qq
-apt-get install -y -qq --no-install-recommends "${missing[@]}" wine64 >/dev/null
+apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 # clang was new: now its runtime's name is known.
 if [[ ${1:-} == fuzz && " ${missing[*]} " == *" clang "* ]]; then
   exec "$0" fuzz

@@ -1,9 +1,9 @@
 #include "service/service_host.h"
 
-#include <mutex>
 #include <string>
 
 #include "common/text/decimal.h"
+#include "platform/critical_section.h"
 #include "platform/platform.h"
 #include "platform/services.h"
 #include "platform/unique_handle.h"
@@ -14,7 +14,9 @@ namespace {
 
 std::string g_exePath;
 std::string g_logPath;
-std::mutex g_logLock;
+// The log lock: initialised while RunSpoolmate runs, so that the entries of
+// the control handler and of the service thread are written whole.
+pf::CRITICAL_SECTION g_logLock;
 pf::SERVICE_STATUS g_status;
 pf::SERVICE_STATUS_HANDLE g_statusHandle = 0;
 
@@ -110,7 +112,7 @@ void WithOwnService(Action action) {
 }  // namespace
 
 void AppendLog(const std::string& message) {
-  std::lock_guard<std::mutex> lock(g_logLock);
+  pf::CriticalSectionLock hold(g_logLock);
   pf::SYSTEMTIME now;
   pf::GetLocalTime(&now);
   if (g_logPath.empty()) return;
@@ -190,6 +192,8 @@ void RunAsService() {
 }
 
 int RunSpoolmate(int argc, char** argv) {
+  // Deleted when the verb is done, or the service dispatcher has returned.
+  pf::UniqueCriticalSection logLock(g_logLock);
   char path[500] = {};
   pf::DWORD length = pf::GetModuleFileNameA(0, path, sizeof path);
   std::string modulePath(path, length < sizeof path ? length : 0);

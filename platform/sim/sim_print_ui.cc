@@ -1,12 +1,13 @@
 #include "platform/sim/sim_print_ui.h"
 
 #include <algorithm>
-#include <map>
 
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_pc.h"
 #include "platform/sim/sim_shell_folders.h"
 #include "platform/sim/sim_spooler.h"
+#include "platform/sim/sim_system.h"
+#include "common/inf/inf_sections.h"
 #include "common/text/case_fold.h"
 #include "common/text/utf.h"
 
@@ -14,68 +15,6 @@ namespace pf::sim {
 namespace {
 
 constexpr DWORD kRefused = 1;
-
-std::wstring Trim(const std::wstring& text) {
-  const std::size_t begin = text.find_first_not_of(L" \t\r");
-  if (begin == std::wstring::npos) return std::wstring();
-  return text.substr(begin, text.find_last_not_of(L" \t\r") - begin + 1);
-}
-
-std::wstring Unquoted(const std::wstring& text) {
-  return text.size() >= 2 && text.front() == L'"' && text.back() == L'"' ? text.substr(1, text.size() - 2) : text;
-}
-
-// The position of the first `mark` outside double quotes, or npos.
-std::size_t FindOutsideQuotes(const std::wstring& line, wchar_t mark) {
-  bool quoted = false;
-  for (std::size_t i = 0; i < line.size(); ++i) {
-    if (line[i] == L'"') quoted = !quoted;
-    if (line[i] == mark && !quoted) return i;
-  }
-  return std::wstring::npos;
-}
-
-// The INF's lines by upper-case section name, comments and blanks removed.
-std::map<std::wstring, std::vector<std::wstring>> InfSections(const std::wstring& text) {
-  std::map<std::wstring, std::vector<std::wstring>> sections;
-  std::wstring section;
-  std::size_t begin = 0;
-  while (begin <= text.size()) {
-    std::size_t end = text.find(L'\n', begin);
-    if (end == std::wstring::npos) end = text.size();
-    std::wstring line = text.substr(begin, end - begin);
-    begin = end + 1;
-    line = Trim(line.substr(0, FindOutsideQuotes(line, L';')));
-    if (line.empty()) continue;
-    if (line.front() == L'[' && line.back() == L']') {
-      section = text::Upper(Trim(line.substr(1, line.size() - 2)));
-      sections[section];
-    } else if (!section.empty()) {
-      sections[section].push_back(line);
-    }
-  }
-  return sections;
-}
-
-// The key and value of an INF line "key = value"; false without "=".
-bool SplitEntry(const std::wstring& line, std::wstring* key, std::wstring* value) {
-  const std::size_t equals = FindOutsideQuotes(line, L'=');
-  if (equals == std::wstring::npos) return false;
-  *key = Trim(line.substr(0, equals));
-  *value = Trim(line.substr(equals + 1));
-  return true;
-}
-
-std::vector<std::wstring> SplitCommas(const std::wstring& text) {
-  std::vector<std::wstring> parts;
-  std::size_t begin = 0;
-  for (;;) {
-    const std::size_t comma = text.find(L',', begin);
-    parts.push_back(Trim(text.substr(begin, comma == std::wstring::npos ? std::wstring::npos : comma - begin)));
-    if (comma == std::wstring::npos) return parts;
-    begin = comma + 1;
-  }
-}
 
 // The text of an INF file: UTF-16LE or UTF-8 after a byte-order mark, else ANSI.
 std::wstring DecodeInf(const std::string& bytes, SimKernel& kernel) {
@@ -117,7 +56,8 @@ struct SimPrintUi::State {
   enum class Outcome { Add, Nothing, OtherName, Fail };
 
   explicit State(SimPc& pc) : pc(pc) {}
-  DWORD Run(const SimProcessStart& start);
+  // redirected: the system directory's rundll32.exe of a 64-bit PC.
+  DWORD Run(const SimProcessStart& start, bool redirected);
   void Act(PrintUiRun* run);
   void Install(PrintUiRun* run);
   void PrintTestPage(PrintUiRun* run);
@@ -128,6 +68,7 @@ struct SimPrintUi::State {
 
   SimPc& pc;
   std::wstring imagePath;
+  bool wow64 = false;
   Outcome outcome = Outcome::Add;
   std::wstring otherName;
   DWORD failCode = 0;
@@ -136,12 +77,17 @@ struct SimPrintUi::State {
   std::vector<std::wstring> testPages;
 };
 
-DWORD SimPrintUi::State::Run(const SimProcessStart& start) {
+DWORD SimPrintUi::State::Run(const SimProcessStart& start, bool redirected) {
   PrintUiRun run;
+  run.imagePath = start.imagePath;
   run.commandLine = start.commandLine;
   run.started = pc.kernel().Now();
   if (duration > 0) pc.kernel().AdvanceClock(duration);
-  Act(&run);
+  if (redirected) {
+    Refuse(&run, L"the 32-bit print UI of a 64-bit Windows makes no printer");
+  } else {
+    Act(&run);
+  }
   run.ended = pc.kernel().Now();
   runs.push_back(run);
   return run.exitCode;
@@ -200,8 +146,9 @@ void SimPrintUi::State::Install(PrintUiRun* run) {
   }
   std::string bytes;
   if (!pc.files().ReadFileBytes(run->infPath, &bytes)) return Refuse(run, L"no INF file " + run->infPath);
-  if (!InfNamesModel(DecodeInf(bytes, pc.kernel()), run->model)) {
-    return Refuse(run, L"the INF does not name the model " + run->model);
+  const std::wstring architecture = wow64 ? L"amd64" : L"x86";
+  if (!InfNamesModel(DecodeInf(bytes, pc.kernel()), run->model, architecture)) {
+    return Refuse(run, L"the INF does not name the model " + run->model + L" for " + architecture);
   }
   if (outcome == Outcome::Nothing) {
     run->refused = L"added nothing as the test asked";
@@ -223,7 +170,21 @@ SimPrintUi::SimPrintUi(SimPc& pc) : state_(std::make_shared<State>(pc)) {
   const std::wstring& system = pc.shellFolders().systemDirectory();
   state_->imagePath = system + (!system.empty() && system.back() == L'\\' ? L"" : L"\\") + L"rundll32.exe";
   std::shared_ptr<State> state = state_;
-  pc.kernel().RegisterProgram(state_->imagePath, [state](const SimProcessStart& start) { return state->Run(start); });
+  pc.kernel().RegisterProgram(state_->imagePath,
+                              [state](const SimProcessStart& start) { return state->Run(start, state->wow64); });
+}
+
+void SimPrintUi::MakeWow64Pc(bool sysnative) {
+  state_->pc.system().SetWow64(true);
+  state_->wow64 = true;
+  if (!sysnative) return;
+  std::wstring windows = state_->pc.shellFolders().systemDirectory();
+  while (!windows.empty() && windows.back() == L'\\') windows.pop_back();
+  windows.erase(std::min(windows.size(), windows.rfind(L'\\')));
+  state_->imagePath = windows + L"\\Sysnative\\rundll32.exe";
+  std::shared_ptr<State> state = state_;
+  state_->pc.kernel().RegisterProgram(state_->imagePath,
+                                      [state](const SimProcessStart& start) { return state->Run(start, false); });
 }
 
 SimPrintUi::~SimPrintUi() = default;
@@ -308,37 +269,13 @@ std::wstring SimPrintUi::CopyName(const std::wstring& base, const std::vector<st
   }
 }
 
-bool SimPrintUi::InfNamesModel(const std::wstring& infText, const std::wstring& model) {
-  const auto sections = InfSections(infText);
-  std::map<std::wstring, std::wstring> strings;
-  if (auto found = sections.find(L"STRINGS"); found != sections.end()) {
-    for (const std::wstring& line : found->second) {
-      std::wstring key, value;
-      if (SplitEntry(line, &key, &value)) strings[text::Upper(key)] = Unquoted(value);
-    }
-  }
-  auto keyText = [&strings](const std::wstring& key) {
-    if (key.size() >= 2 && key.front() == L'%' && key.back() == L'%') {
-      auto found = strings.find(text::Upper(key.substr(1, key.size() - 2)));
-      return found != strings.end() ? found->second : key;
-    }
-    return Unquoted(key);
-  };
-  auto manufacturer = sections.find(L"MANUFACTURER");
-  if (manufacturer == sections.end()) return false;
-  for (const std::wstring& line : manufacturer->second) {
-    std::wstring key, value;
-    if (!SplitEntry(line, &key, &value)) value = line;  // a bare models section name
-    const std::vector<std::wstring> parts = SplitCommas(value);
-    std::vector<std::wstring> modelSections{text::Upper(parts[0])};
-    for (std::size_t i = 1; i < parts.size(); ++i) modelSections.push_back(text::Upper(parts[0] + L"." + parts[i]));
-    for (const std::wstring& name : modelSections) {
-      auto section = sections.find(name);
-      if (section == sections.end()) continue;
-      for (const std::wstring& entry : section->second) {
-        std::wstring modelKey, install;
-        if (SplitEntry(entry, &modelKey, &install) && text::EqualsNoCase(keyText(modelKey), model)) return true;
-      }
+bool SimPrintUi::InfNamesModel(const std::wstring& infText, const std::wstring& model,
+                               const std::wstring& architecture) {
+  const inf::Sections sections = inf::ReadSections(infText);
+  for (const std::wstring& name : inf::ModelsSections(sections, architecture)) {
+    for (const std::wstring& entry : sections.at(name)) {
+      std::wstring key, install;
+      if (inf::SplitEntry(entry, &key, &install) && text::EqualsNoCase(inf::KeyText(sections, key), model)) return true;
     }
   }
   return false;

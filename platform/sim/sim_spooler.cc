@@ -147,7 +147,7 @@ BOOL SimSpooler::SetPrinterW(HANDLE printer, DWORD level, BYTE* info, DWORD comm
   Entry* entry = PrinterOf(printer, &access);
   if (entry == nullptr) return FALSE;
   if (level != 0 && level != 2) return kernel_.Fail(ERROR_INVALID_LEVEL);
-  if (command > PRINTER_CONTROL_SET_STATUS || (level == 0 && command == 0)) {
+  if (command > PRINTER_CONTROL_SET_STATUS || (level == 0) != (command != 0)) {
     return kernel_.Fail(ERROR_INVALID_PARAMETER);
   }
   if ((access & PRINTER_ACCESS_ADMINISTER) == 0) return kernel_.Fail(ERROR_ACCESS_DENIED);
@@ -156,7 +156,6 @@ BOOL SimSpooler::SetPrinterW(HANDLE printer, DWORD level, BYTE* info, DWORD comm
   }
 
   SimPrinter& target = entry->printer;
-  DWORD newStatus = target.status;
   if (level == 2) {
     PRINTER_INFO_2W record;
     std::memcpy(&record, info, sizeof record);
@@ -169,14 +168,11 @@ BOOL SimSpooler::SetPrinterW(HANDLE printer, DWORD level, BYTE* info, DWORD comm
       target.driverExtra.assign(extra, extra + devMode.dmDriverExtra);
       target.hasDevMode = true;
     }
-    newStatus = record.Status;
-  } else if (command == PRINTER_CONTROL_SET_STATUS) {
-    std::memcpy(&newStatus, info, sizeof newStatus);
   }
   switch (command) {
     case PRINTER_CONTROL_PAUSE: target.status |= PRINTER_STATUS_PAUSED; break;
     case PRINTER_CONTROL_RESUME: target.status &= ~PRINTER_STATUS_PAUSED; break;
-    case PRINTER_CONTROL_SET_STATUS: target.status = newStatus; break;
+    case PRINTER_CONTROL_SET_STATUS: std::memcpy(&target.status, info, sizeof target.status); break;
     default: break;  // 0, and PURGE with no jobs
   }
   kernel_.SetLastError(ERROR_SUCCESS);

@@ -69,14 +69,14 @@ class SimSpooler : public SpoolerApi {
                      DWORD* returned) override;
   BOOL OpenPrinterW(const wchar_t* name, HANDLE* printer, const PRINTER_DEFAULTSW* defaults) override;
   BOOL GetPrinterW(HANDLE printer, DWORD level, BYTE* buffer, DWORD size, DWORD* needed) override;
-  // Level 2 applies the record's default device mode (pDevMode; null leaves
-  // it as it is); the other fields of the record are not changed. Then the
-  // command: PRINTER_CONTROL_SET_STATUS (4) sets the printer's status to the
-  // record's Status field, so a record read with GetPrinterW and passed back
-  // with command 4 leaves the status as it was; PAUSE and RESUME set and
-  // clear PRINTER_STATUS_PAUSED; PURGE has no jobs to cancel; any other
-  // command fails with ERROR_INVALID_PARAMETER and changes nothing. Level 0
-  // runs the command alone (SET_STATUS takes the status from a DWORD at info).
+  // As Microsoft documents it, a command goes with level 0 only and level 2
+  // with command 0; anything else fails with ERROR_INVALID_PARAMETER and
+  // changes nothing. Level 2 applies the record's default device mode
+  // (pDevMode; null leaves it as it is); the other fields of the record,
+  // its Status too, are not changed. Level 0 runs the command:
+  // PRINTER_CONTROL_SET_STATUS (4) sets the status to the DWORD at info,
+  // PAUSE and RESUME set and clear PRINTER_STATUS_PAUSED, PURGE has no jobs
+  // to cancel.
   BOOL SetPrinterW(HANDLE printer, DWORD level, BYTE* info, DWORD command) override;
   BOOL ClosePrinter(HANDLE printer) override;
 

@@ -1,6 +1,11 @@
 #include "platform/sim/sim_sync.h"
 
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
 #include <limits>
+#include <mutex>
+#include <thread>
 
 namespace pf::sim {
 namespace {
@@ -21,12 +26,56 @@ class SimEvent : public KernelObject {
   bool signalled_;
 };
 
+// A use of a critical section that Windows leaves undefined.
+[[noreturn]] void Misuse(const char* call, const char* what) {
+  std::fprintf(stderr, "simulated PC: %s of a critical section %s\n", call, what);
+  std::abort();
+}
+
 // The kinds CloseHandle closes; the others have closers of their own
 // (RegCloseKey, ClosePrinter, CloseServiceHandle, SetupDiDestroyDeviceInfoList).
 constexpr std::initializer_list<ObjectKind> kKernelKinds = {ObjectKind::File, ObjectKind::Device, ObjectKind::Event,
                                                             ObjectKind::Process};
 
 }  // namespace
+
+// One critical section: its holder and depth, guarded by a mutex of its own
+// so that a thread can block on it without the PC's lock.
+class SimSync::Section {
+ public:
+  unsigned initialisations = 1;
+
+  void Enter() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    const std::thread::id self = std::this_thread::get_id();
+    if (depth_ > 0 && holder_ == self) {
+      ++depth_;
+      return;
+    }
+    free_.wait(lock, [&] { return depth_ == 0; });
+    holder_ = self;
+    depth_ = 1;
+  }
+  void Leave() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (depth_ == 0 || holder_ != std::this_thread::get_id()) Misuse("LeaveCriticalSection", "the thread does not hold");
+    if (--depth_ == 0) {
+      holder_ = std::thread::id();
+      lock.unlock();
+      free_.notify_one();
+    }
+  }
+  bool Held() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return depth_ > 0;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable free_;
+  std::thread::id holder_;
+  unsigned depth_ = 0;
+};
 
 bool SetEventState(SimKernel& kernel, HANDLE event, bool signalled) {
   auto lock = kernel.Lock();
@@ -151,6 +200,50 @@ BOOL SimSync::DeviceIoControl(HANDLE device, DWORD code, void* in, DWORD inSize,
     return kernel_.Lookup(device, {ObjectKind::File}) ? kernel_.Fail(ERROR_INVALID_FUNCTION) : FALSE;
   }
   return io->DeviceIoControl(code, in, inSize, out, outSize, returned, overlapped);
+}
+
+std::shared_ptr<SimSync::Section> SimSync::FindSection(const CRITICAL_SECTION* section, const char* call) const {
+  auto found = sections_.find(section);
+  if (found == sections_.end()) Misuse(call, "that is not initialised");
+  return found->second;
+}
+
+void SimSync::InitializeCriticalSection(CRITICAL_SECTION* section) {
+  auto lock = kernel_.Lock();
+  kernel_.Enter("InitializeCriticalSection");
+  auto found = sections_.find(section);
+  if (found != sections_.end()) {
+    ++found->second->initialisations;
+  } else {
+    sections_.emplace(section, std::make_shared<Section>());
+  }
+}
+
+void SimSync::EnterCriticalSection(CRITICAL_SECTION* section) {
+  auto lock = kernel_.Lock();
+  kernel_.Enter("EnterCriticalSection");
+  std::shared_ptr<Section> entered = FindSection(section, "EnterCriticalSection");
+  kernel_.RunUnlocked([&] { entered->Enter(); });
+}
+
+void SimSync::LeaveCriticalSection(CRITICAL_SECTION* section) {
+  auto lock = kernel_.Lock();
+  kernel_.Enter("LeaveCriticalSection");
+  FindSection(section, "LeaveCriticalSection")->Leave();
+}
+
+void SimSync::DeleteCriticalSection(CRITICAL_SECTION* section) {
+  auto lock = kernel_.Lock();
+  kernel_.Enter("DeleteCriticalSection");
+  std::shared_ptr<Section> deleted = FindSection(section, "DeleteCriticalSection");
+  if (--deleted->initialisations > 0) return;
+  if (deleted->Held()) Misuse("DeleteCriticalSection", "that a thread holds");
+  sections_.erase(section);
+}
+
+size_t SimSync::LiveCriticalSections() const {
+  auto lock = kernel_.Lock();
+  return sections_.size();
 }
 
 }  // namespace pf::sim

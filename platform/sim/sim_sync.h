@@ -1,7 +1,10 @@
 // The simulated kernel objects group: CloseHandle for every kind, events,
-// waits on the virtual clock, and the overlapped calls, which it hands to the
-// device object of the handle.
+// waits on the virtual clock, the overlapped calls, which it hands to the
+// device object of the handle, and critical sections.
 #pragma once
+
+#include <map>
+#include <memory>
 
 #include "platform/sim/sim_kernel.h"
 #include "platform/sync.h"
@@ -28,10 +31,31 @@ class SimSync : public SyncApi {
   BOOL DeviceIoControl(HANDLE device, DWORD code, void* in, DWORD inSize, void* out, DWORD outSize,
                        DWORD* returned, OVERLAPPED* overlapped) override;
 
+  // Critical sections really serialise the threads of the PC's programs (a
+  // waiting thread blocks, with the PC's lock released, not on the virtual
+  // clock). They are known by their address: the simulated PC runs all of
+  // its programs in one process, so the runs of one program, which Windows
+  // keeps in processes of their own, share its static critical sections. A
+  // second initialisation of a live one therefore shares it, and it ends
+  // with its last deletion. What Windows leaves undefined ends the test
+  // process with a message: entering, leaving or deleting one that is not
+  // initialised, leaving one the thread does not hold, deleting one that is
+  // held.
+  void InitializeCriticalSection(CRITICAL_SECTION* section) override;
+  void EnterCriticalSection(CRITICAL_SECTION* section) override;
+  void LeaveCriticalSection(CRITICAL_SECTION* section) override;
+  void DeleteCriticalSection(CRITICAL_SECTION* section) override;
+  // How many critical sections are initialised and not yet deleted.
+  size_t LiveCriticalSections() const;
+
  private:
+  class Section;
+
   BOOL OverlappedResult(HANDLE file, OVERLAPPED* overlapped, DWORD* transferred, BOOL wait);
+  std::shared_ptr<Section> FindSection(const CRITICAL_SECTION* section, const char* call) const;
 
   SimKernel& kernel_;
+  std::map<const CRITICAL_SECTION*, std::shared_ptr<Section>> sections_;
 };
 
 inline constexpr LONG ERROR_POSSIBLE_DEADLOCK = 1131;

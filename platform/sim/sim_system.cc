@@ -11,6 +11,7 @@ namespace pf::sim {
 namespace {
 
 constexpr DWORD kErrorModNotFound = 126;
+constexpr HANDLE kCurrentProcess = ~static_cast<HANDLE>(0);  // (HANDLE)-1
 constexpr DWORD kVersionInfoSize = 276;    // OSVERSIONINFOW
 constexpr DWORD kVersionInfoExSize = 284;  // OSVERSIONINFOEXW
 
@@ -110,6 +111,17 @@ BOOL SimSystem::GetVersionExW(OSVERSIONINFOW* info) {
   info->dwBuildNumber = build_;
   info->dwPlatformId = platformId_;
   std::fill(std::begin(info->szCSDVersion), std::end(info->szCSDVersion), u'\0');
+  return TRUE;
+}
+
+HANDLE SimSystem::GetCurrentProcess() { return kCurrentProcess; }
+
+BOOL SimSystem::IsWow64Process(HANDLE process, BOOL* wow64) {
+  auto lock = kernel_.Lock();
+  if (DWORD error = kernel_.Enter("IsWow64Process")) return kernel_.Fail(error);
+  if (process != kCurrentProcess) return kernel_.Fail(ERROR_INVALID_HANDLE);
+  if (wow64 == nullptr) return kernel_.Fail(ERROR_INVALID_PARAMETER);
+  *wow64 = wow64_ ? TRUE : FALSE;
   return TRUE;
 }
 

@@ -33,6 +33,12 @@ class SimSystem : public SystemApi {
   DWORD GetModuleFileNameW(HMODULE module, wchar_t* buffer, DWORD size) override;
   DWORD GetModuleFileNameA(HMODULE module, char* buffer, DWORD size) override;
   BOOL GetVersionExW(OSVERSIONINFOW* info) override;
+  // The pseudo handle, as Windows' ((HANDLE)-1).
+  HANDLE GetCurrentProcess() override;
+  // Answers for the current process only (its pseudo handle); any other
+  // handle fails with ERROR_INVALID_HANDLE. A PC whose Windows lacks the
+  // function is made with FailCall("IsWow64Process", ERROR_PROC_NOT_FOUND).
+  BOOL IsWow64Process(HANDLE process, BOOL* wow64) override;
   void GetLocalTime(SYSTEMTIME* time) override;
   DWORD GetTickCount() override;
   void Sleep(DWORD milliseconds) override;
@@ -52,6 +58,9 @@ class SimSystem : public SystemApi {
   const std::wstring& ModulePath() const;
   void SetVersion(DWORD major, DWORD minor, DWORD build, DWORD platformId);
   void SetGetVersionFails(bool fails) { versionFails_ = fails; }
+  // A 64-bit Windows on which setup runs under WOW64.
+  void SetWow64(bool wow64) { wow64_ = wow64; }
+  bool wow64() const { return wow64_; }
   // The kernel's clock, for tests that only hold the system group.
   void SetTickCount(DWORD tick);
   // Runs action once the clock reaches atTick (compared modulo 2^32 from now).
@@ -69,6 +78,7 @@ class SimSystem : public SystemApi {
   std::wstring modulePath_ = L"C:\\TQPrinterSetup\\setup.exe";
   DWORD major_ = 6, minor_ = 1, build_ = 7601, platformId_ = VER_PLATFORM_WIN32_NT;
   bool versionFails_ = false;
+  bool wow64_ = false;
   std::set<void*> localBlocks_;
   SYSTEMTIME localTime_{2026, 1, 4, 1, 9, 0, 0, 0};
   std::deque<int> answers_;

@@ -9,6 +9,7 @@ namespace {
 
 ::HANDLE H(pf::HANDLE h) { return reinterpret_cast<::HANDLE>(h); }
 ::OVERLAPPED* O(pf::OVERLAPPED* o) { return reinterpret_cast<::OVERLAPPED*>(o); }
+::CRITICAL_SECTION* C(pf::CRITICAL_SECTION* s) { return reinterpret_cast<::CRITICAL_SECTION*>(s); }
 
 class Win32Sync : public SyncApi {
  public:
@@ -34,6 +35,10 @@ class Win32Sync : public SyncApi {
     if (r != nullptr) *r = done;
     return ok;
   }
+  void InitializeCriticalSection(pf::CRITICAL_SECTION* s) override { ::InitializeCriticalSection(C(s)); }
+  void EnterCriticalSection(pf::CRITICAL_SECTION* s) override { ::EnterCriticalSection(C(s)); }
+  void LeaveCriticalSection(pf::CRITICAL_SECTION* s) override { ::LeaveCriticalSection(C(s)); }
+  void DeleteCriticalSection(pf::CRITICAL_SECTION* s) override { ::DeleteCriticalSection(C(s)); }
 };
 
 }  // namespace

@@ -7,6 +7,17 @@
 namespace pf::win32 {
 namespace {
 
+// IsWow64Process is looked up in kernel32 when it is called, never imported:
+// Windows 2000 (and XP before SP2) does not have it, and its loader refuses
+// to start a program that imports a function it lacks.
+using IsWow64ProcessFn = ::BOOL(WINAPI*)(::HANDLE, ::PBOOL);
+
+IsWow64ProcessFn FindIsWow64Process() {
+  const ::HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
+  if (kernel == nullptr) return nullptr;
+  return reinterpret_cast<IsWow64ProcessFn>(reinterpret_cast<void*>(::GetProcAddress(kernel, "IsWow64Process")));
+}
+
 class Win32System : public SystemApi {
  public:
   pf::DWORD GetLastError() override { return ::GetLastError(); }
@@ -19,6 +30,18 @@ class Win32System : public SystemApi {
   }
   pf::BOOL GetVersionExW(pf::OSVERSIONINFOW* i) override {
     return ::GetVersionExW(reinterpret_cast<::OSVERSIONINFOW*>(i));
+  }
+  pf::HANDLE GetCurrentProcess() override { return reinterpret_cast<pf::HANDLE>(::GetCurrentProcess()); }
+  pf::BOOL IsWow64Process(pf::HANDLE p, pf::BOOL* w) override {
+    const IsWow64ProcessFn isWow64Process = FindIsWow64Process();
+    if (isWow64Process == nullptr) {
+      ::SetLastError(ERROR_PROC_NOT_FOUND);
+      return FALSE;
+    }
+    ::BOOL wow64 = FALSE;
+    if (!isWow64Process(reinterpret_cast<::HANDLE>(p), &wow64)) return FALSE;
+    *w = wow64;
+    return TRUE;
   }
   void GetLocalTime(pf::SYSTEMTIME* t) override { ::GetLocalTime(reinterpret_cast<::SYSTEMTIME*>(t)); }
   pf::DWORD GetTickCount() override { return ::GetTickCount(); }

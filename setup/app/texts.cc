@@ -1,5 +1,6 @@
 #include "setup/app/texts.h"
 
+#include "common/text/decimal.h"
 #include "framework/window_api.h"
 
 std::wstring LoadText(unsigned id) { return fw::Windows().LoadStringW(id); }
@@ -19,5 +20,5 @@ std::wstring FormatText(const std::wstring& pattern, const std::wstring& argumen
 }
 
 std::wstring FormatNumber(const std::wstring& pattern, long long number) {
-  return ReplaceFirst(pattern, L"%d", std::to_wstring(number));
+  return ReplaceFirst(pattern, L"%d", text::WideDecimal(number));
 }

@@ -76,7 +76,7 @@ DriverInf ParseDriverInf(const std::wstring& path) {
   return inf;
 }
 
-bool ReadDriverInf(const std::wstring& path, DriverInf* inf, std::int32_t* codePage) {
+bool ReadDriverInf(const std::wstring& path, DriverInf* inf, std::int32_t* codePage, std::u16string* text) {
   *inf = DriverInf();
   TextFileReader reader;
   *codePage = reader.CodePage();
@@ -88,6 +88,7 @@ bool ReadDriverInf(const std::wstring& path, DriverInf* inf, std::int32_t* codeP
   }
   *codePage = reader.CodePage();
   *inf = ParseDriverInfText(reader.TextView());
+  if (text != nullptr) *text = reader.TextView();
   return true;
 }
 

@@ -26,9 +26,11 @@ bool LoadDriverIdentity(SetupContext* context);
 // The identity of the INF at path; empty fields when it cannot be read.
 DriverInf ParseDriverInf(const std::wstring& path);
 
-// As ParseDriverInf, also telling the code page that decoded the file. False
-// when the file cannot be opened or read (or is too large to hold).
-bool ReadDriverInf(const std::wstring& path, DriverInf* inf, std::int32_t* codePage);
+// As ParseDriverInf, also telling the code page that decoded the file (and,
+// when text is given, the decoded text). False when the file cannot be
+// opened or read (or is too large to hold).
+bool ReadDriverInf(const std::wstring& path, DriverInf* inf, std::int32_t* codePage,
+                   std::u16string* text = nullptr);
 
 // The identity found in INF text: each marker's first occurrence with the
 // rest of its line, and the quoted name on the USB marker's line.

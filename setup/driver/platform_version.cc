@@ -28,3 +28,8 @@ void ProbePlatform() {
 }
 
 std::uint32_t GetMajorVersion() { return ThePlatformVersion().majorVersion; }
+
+bool RunsUnderWow64() {
+  pf::BOOL wow64 = pf::FALSE;
+  return pf::IsWow64Process(pf::GetCurrentProcess(), &wow64) && wow64;
+}

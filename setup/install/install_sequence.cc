@@ -10,6 +10,7 @@
 #include "setup/devices/printer_scan.h"
 #include "setup/driver/platform_version.h"
 #include "setup/install/print_ui.h"
+#include "setup/install/protected_print.h"
 #include "setup/install/printer_naming.h"
 #include "setup/pages/install_page.h"
 #include "setup/resources/resource.h"
@@ -20,6 +21,8 @@ constexpr std::int32_t kResultInstalled = 0;
 constexpr std::int32_t kResultNoUsbPrinter = 3;
 constexpr std::int32_t kResultNoPrinterAdded = 30;
 constexpr std::int32_t kResultWindowsTooOld = 100;
+// ERROR_ACCESS_DISABLED_BY_POLICY: Windows protected print mode is on.
+constexpr std::int32_t kResultProtectedPrintMode = pf::ERROR_ACCESS_DISABLED_BY_POLICY;
 
 constexpr std::int32_t kStepsPerLine = 12;
 constexpr wchar_t kSeparator[] = L" \t";
@@ -30,6 +33,7 @@ std::wstring ResultMessage(std::int32_t code) {
     case kResultNoUsbPrinter: return LoadText(IDS_ERROR_NO_USB_PRINTER);
     case kResultNoPrinterAdded: return LoadText(IDS_ERROR_UNKNOWN);
     case kResultWindowsTooOld: return LoadText(IDS_ERROR_OLD_WINDOWS);
+    case kResultProtectedPrintMode: return LoadText(IDS_ERROR_PROTECTED_PRINT);
     default: return std::wstring();
   }
 }
@@ -74,6 +78,7 @@ void InstallPage::RunInstall() {
 std::int32_t InstallPage::InstallPrinter() {
   resultCode = kResultInstalled;
   if (GetMajorVersion() < 5) return kResultWindowsTooOld;
+  if (IsProtectedPrintModeOn()) return kResultProtectedPrintMode;
   std::wstring port = L"LPT1:";
   fw::Windows().ShowWindow(GetDlgItem(IDC_INSTALL_NAME), fw::SW_HIDE);
   fw::Windows().ShowWindow(GetDlgItem(IDC_INSTALL_PORT), fw::SW_HIDE);

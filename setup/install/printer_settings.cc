@@ -10,7 +10,9 @@ namespace {
 
 constexpr pf::DWORD kFirstQuerySize = 4096;
 constexpr pf::DWORD kMessageBufferSize = 2048;
-constexpr pf::DWORD kSetStatusCommand = 4;
+// Microsoft's rule: a level other than 0 goes with command 0, and the
+// printer keeps its state.
+constexpr pf::DWORD kLevelTwoCommand = 0;
 
 // The system's text for the thread's last error, in a box owned by owner.
 void ShowLastError(fw::HWND owner) {
@@ -53,7 +55,7 @@ void ApplyDefault(fw::HWND owner, const std::wstring& printerName, pf::DWORD fie
   } else {
     info->pDevMode->dmPaperSize = value;
   }
-  pf::SetPrinterW(printer.get(), 2, buffer.data(), kSetStatusCommand);
+  pf::SetPrinterW(printer.get(), 2, buffer.data(), kLevelTwoCommand);
 }
 
 }  // namespace

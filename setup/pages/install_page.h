@@ -33,7 +33,8 @@ class InstallPage : public WizardPage {
   // The installation run of the page's activation (setup/install/install_sequence.cc).
   void RunInstall();
   // The install body; returns 0 (installed), 3 (no USB printer any more),
-  // 30 (the print UI added no printer) or 100 (Windows older than 2000).
+  // 30 (the print UI added no printer), 100 (Windows older than 2000) or
+  // 1260 (Windows protected print mode is on).
   std::int32_t InstallPrinter();
   // Shows one status line and steps the progress bar, waiting 25 ms per
   // step with window messages dispatched.

@@ -20,6 +20,17 @@ TEST_F(ContractTest, GetVersionExWReportsAnNtSystemForTheRightSizeOnly) {
   EXPECT_FALSE(GetVersionExW(&wrong));
 }
 
+// The contract tests run on a 32-bit PC (the simulated one, Wine's 32-bit
+// prefix): the program is not under WOW64. The win32 backend finds the
+// function in kernel32 at run time.
+TEST_F(ContractTest, IsWow64ProcessAnswersForTheCurrentProcessAndRefusesABadHandle) {
+  BOOL wow64 = TRUE;
+  ASSERT_TRUE(IsWow64Process(GetCurrentProcess(), &wow64));
+  EXPECT_EQ(wow64, FALSE);
+  EXPECT_FALSE(IsWow64Process(0x1234, &wow64));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+}
+
 TEST_F(ContractTest, ModulePathEndsWithTheProgramAndTruncatesLikeWindows) {
   wchar_t path[MAX_PATH];
   const DWORD length = GetModuleFileNameW(0, path, MAX_PATH);

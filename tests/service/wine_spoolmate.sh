@@ -53,13 +53,34 @@ expect_nothing_staged() {
   out=$(w reg query "$class" 2>/dev/null | tr -d '\r') || fail "class key missing"
   if grep -qE '^    _' <<<"$out"; then fail "staged values left in the class key: $out"; fi
 }
-# The log with every time stamp replaced by T, against the expected text (printf format).
+# The log with every time stamp replaced by T, against the expected text
+# (printf format); with "stop-race" as $2, also that text followed by the
+# entry a stop verb writes when Wine loses the control's reply (below).
 expect_log() {
   [[ -f $log ]] || fail "no log file"
-  local got want
+  local got want race
   got=$(sed -E 's#[0-9]{2}/[0-9]{2}/[0-9]{4}, [0-9]{2}:[0-9]{2}:[0-9]{2}#T#g' "$log" | od -An -c)
   want=$(printf "$1" | od -An -c)
-  [[ $got == "$want" ]] || fail "log differs; got: $(cat -A "$log")"
+  [[ $got == "$want" ]] && return 0
+  race=$(printf "$1T\r\n    ControlService failed, error code = 109\r\n" | od -An -c)
+  if [[ ${2:-} == stop-race && $got == "$race" ]]; then
+    echo "note: Wine lost the stop's reply (ControlService: error 109); the restoration ran and was logged"
+    return 0
+  fi
+  fail "log differs; got: $(cat -A "$log")"
+}
+# Spoolmate reports SERVICE_STOPPED inside its control handler, once the
+# restoration is done. Windows calls the handler on the dispatcher's own
+# thread, so StartServiceCtrlDispatcher returns, and the process ends, only
+# after the handler has returned and the control's reply is sent. Wine runs
+# the dispatcher on a second thread: the stopped state wakes the main
+# thread, whose StartServiceCtrlDispatcher returns at once, and the process
+# may end before that thread has written the reply; ControlService then
+# fails with ERROR_BROKEN_PIPE (109) although the service has stopped. That
+# one outcome is accepted for a stop, and only with the restoration done.
+# (Wine's sc tells its error only in its trace channel.)
+stop_reply_lost() {  # OUTPUT-OF-A-FAILED-STOP
+  grep -qE 'failed to stop service 109$' <<<"$(tr -d '\r' <<<"$1")"
 }
 # Waits (at most 10 s) until the service reports that it runs.
 wait_running() {
@@ -95,7 +116,7 @@ expect_bound "$usb\\6&1A&0&USB001" TQ-5800
 expect_bound "$usb\\6&2B&0&USB002" TQ-5800
 expect_value "$usb\\6&1A&0&USB001" HardwareID REG_SZ hw
 expect_nothing_staged
-expect_log "T\r\n    Service Kestrel Printer Helper installed\r\nT\r\n    ${openclass}T\r\n    dwUpdateMode == 0T\r\n    write to path = SYSTEM\\\\CurrentControlSet\\\\Enum\\\\USBPRINT\\\\TAVIRTQ-5800TQMM"
+expect_log "T\r\n    Service Kestrel Printer Helper installed\r\nT\r\n    ${openclass}T\r\n    dwUpdateMode == 0T\r\n    write to path = SYSTEM\\\\CurrentControlSet\\\\Enum\\\\USBPRINT\\\\TAVIRTQ-5800TQMM" stop-race
 w "$spoolmate" -u
 wait_deleted "Kestrel Printer Helper"
 [[ ! -e $log ]] || fail "-u left the log"
@@ -113,7 +134,10 @@ w sc create "Printer Helper" binpath= "\"$winexe\"" type= own start= auto >/dev/
 expect_value 'HKLM\SYSTEM\CurrentControlSet\Services\Printer Helper' ImagePath REG_SZ "\"$winexe\""
 w sc start "Printer Helper" >/dev/null || fail "sc start"
 wait_running "Printer Helper"
-w sc stop "Printer Helper" >/dev/null || fail "sc stop"
+if ! out=$(WINEDEBUG=trace+sc w sc stop "Printer Helper" 2>&1); then
+  stop_reply_lost "$out" || fail "sc stop: $out"
+  echo "note: Wine lost the stop's reply (sc stop: $(tr -d '\r' <<<"$out" | tr '\n' ' '))"
+fi
 w sc delete "Printer Helper" >/dev/null || fail "sc delete"
 wait_deleted "Printer Helper"
 expect_bound "$lpt\\1" ''

@@ -1,6 +1,7 @@
 // The fault sweep: the whole installation (the maker's USB printer answering
-// at once and answering too late, and a parallel-port printer) runs once to
-// record the platform calls it makes, setup's and the helper service's, then
+// at once, on 32-bit and on 64-bit Windows, and answering too late, and a
+// parallel-port printer) runs once to record the platform calls it makes,
+// setup's and the helper service's, then
 // once for each of those calls with that call failing as Windows fails it.
 // Every run must end without a crash, hold no handle and no local memory,
 // show only the product's own messages, report success only for a printer it
@@ -83,6 +84,7 @@ const CallFailure kFailures[] = {
     {"SendMessageTimeoutW", {pf::ERROR_TIMEOUT}},
     // Windows' version, programs, folders and the program's own resources.
     {"GetVersionExW", {pf::ERROR_INSUFFICIENT_BUFFER}},
+    {"IsWow64Process", {pf::ERROR_PROC_NOT_FOUND}},  // Windows 2000 and XP before SP2
     {"ShellExecuteExW", {pf::ERROR_FILE_NOT_FOUND}},
     {"GetSystemDirectoryW", {pf::ERROR_NOT_ENOUGH_MEMORY}},
     {"GetWindowsDirectoryW", {pf::ERROR_NOT_ENOUGH_MEMORY}},
@@ -130,10 +132,11 @@ bool IsWindowLayerCall(const std::string& call) {
 
 // Calls that Windows does not fail for the arguments a program passes them:
 // closing or freeing what it holds, sleeping, showing a message box, telling
-// the current directory into a buffer large enough.
+// the current directory into a buffer large enough, critical sections.
 const char* const kNeverFail[] = {"CloseHandle", "RegCloseKey", "CloseServiceHandle", "ClosePrinter",
                                   "SetupDiDestroyDeviceInfoList", "LocalFree", "Sleep", "MessageBoxW",
-                                  "GetCurrentDirectoryW"};
+                                  "GetCurrentDirectoryW", "InitializeCriticalSection", "EnterCriticalSection",
+                                  "LeaveCriticalSection", "DeleteCriticalSection"};
 
 const CallFailure* FailureOf(const std::string& call) {
   for (const CallFailure& failure : kFailures) {
@@ -353,10 +356,23 @@ const Documented kDocumented[] = {
     {"the install page's window", "CreateDialogParamW", Nth(4), false, 0, {}, true, true},
 };
 
+// Whether setup runs under WOW64 that cannot be told counts as 32-bit
+// Windows. There the installation goes on as ever (Windows 2000 has no
+// IsWow64Process); on 64-bit Windows the system folder's print UI is then
+// the 32-bit one, which adds no printer: result 30, never a 32-bit install.
+Documented Wow64QuestionFailing(bool wow64) {
+  const Pick beforeThePrintUi = LastBefore("ShellExecuteExW");
+  if (!wow64) return {"the WOW64 question of the print UI", "IsWow64Process", beforeThePrintUi, false, 0, {}, true, true};
+  return {"the WOW64 question of the print UI", "IsWow64Process", beforeThePrintUi, false, 30, {kUnknownError}, false,
+          false};
+}
+
 // Checks each documented failure against what its runs showed.
-void ExpectDocumentedOutcomes(const std::vector<std::string>& recorded, bool parallel,
+void ExpectDocumentedOutcomes(const std::vector<std::string>& recorded, bool parallel, bool wow64,
                               const std::map<std::string, Outcome>& outcomes) {
-  for (const Documented& d : kDocumented) {
+  std::vector<Documented> documented(std::begin(kDocumented), std::end(kDocumented));
+  documented.push_back(Wow64QuestionFailing(wow64));
+  for (const Documented& d : documented) {
     if (d.usbOnly && parallel) continue;
     SCOPED_TRACE(d.step);
     const long occurrence = d.pick(recorded, d.call);
@@ -465,7 +481,7 @@ TEST_P(FaultSweepTest, EveryCallFailingInTurnEndsSoundlyAndACleanInstallFollows)
     classes[Describe(faulted)].push_back(Describe(fault));
     outcomes[Describe(fault)] = faulted;
   }
-  if (!GetParam().printUiAddsNothing) ExpectDocumentedOutcomes(recorded, parallel, outcomes);
+  if (!GetParam().printUiAddsNothing) ExpectDocumentedOutcomes(recorded, parallel, scenario_.windows.wow64, outcomes);
 
   const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
   PrintSweep(GetParam().name, faults.size(), restarts, classes, static_cast<long long>(ms.count()));
@@ -476,6 +492,7 @@ INSTANTIATE_TEST_SUITE_P(Installations, FaultSweepTest,
                                            SweptInstallation{"usb_late_reply", "usb_printer_answers_too_late.json",
                                                              false, false},
                                            SweptInstallation{"parallel", "lpt_printer.json", true, false},
+                                           SweptInstallation{"usb_64_bit_windows", "windows_10_x64.json", false, false},
                                            SweptInstallation{"usb_print_ui_adds_nothing", "usb_printer_answers.json",
                                                              false, true},
                                            SweptInstallation{"parallel_windows_clock_at_the_wrap", "lpt_printer.json",

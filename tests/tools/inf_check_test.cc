@@ -42,7 +42,26 @@ TEST(InfWarningsTest, NamesEachProblem) {
   EXPECT_NE(warnings[0].find("text after"), std::string::npos);
 }
 
-TEST(CheckInfTest, SamplePackageIsClean) {
+TEST(PackageWarningsTest, NameAMissingCatalogAndMissingModelsFor64BitWindows) {
+  auto warnings = [](const std::wstring& text) {
+    std::string joined;
+    for (const std::string& warning : PackageWarnings(text)) joined += warning.substr(0, warning.find(':')) + "|";
+    return joined;
+  };
+  EXPECT_EQ(warnings(L"[Version]\r\nCatalogFile.NTamd64 = tq.cat\r\n"
+                     L"[Manufacturer]\r\n%M% = M, NTamd64.10.0, ntARM64\r\n"
+                     L"[M.NTamd64.10.0]\r\n\"A\" = A\r\n[M.ntarm64]\r\n\"A\" = A\r\n"),
+            "");
+  EXPECT_EQ(warnings(L"[Version]\r\nCatalogFile=\r\n[Manufacturer]\r\nM = M, NTx86\r\n[M]\r\n[M.NTx86]\r\n"),
+            "no CatalogFile in [Version]|no NTamd64 models section|no NTarm64 models section|");
+  // A decoration that [Manufacturer] lists counts only with its section.
+  EXPECT_EQ(warnings(L"[Version]\r\nCatalogFile=tq.cat\r\n[Manufacturer]\r\nM = M, NTamd64, NTarm64\r\n"
+                     L"[M.NTamd64]\r\n"),
+            "no NTarm64 models section|");
+}
+
+// The sample package is unsigned: a maker signs its own.
+TEST(CheckInfTest, SamplePackageIsCleanButUnsigned) {
   std::ifstream in(TQ_SAMPLE_INF, std::ios::binary);
   ASSERT_TRUE(in);
   std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -55,7 +74,8 @@ TEST(CheckInfTest, SamplePackageIsClean) {
             "\"lptHardwareId\":\"LPTENUM\\\\TAVIRTQPRINTER5800\","
             "\"usbHardwareId\":\"USBPRINT\\\\TAVIRTQ-5800TQMM\","
             "\"driverModel\":\"TAVIR TQ-5800\",\"deviceDescription\":\"TAVIR TQ-5800\","
-            "\"lptOffered\":true,\"usbOffered\":true,\"warnings\":[]}");
+            "\"lptOffered\":true,\"usbOffered\":true,\"warnings\":[\"no CatalogFile in [Version]: the package is "
+            "not signed, and 64-bit Windows 10 and 11 refuse to install an unsigned driver package\"]}");
   EXPECT_FALSE(CheckInf(L"C:\\S\\MISSING.INF", L"x", &json));
 }
 

@@ -1,7 +1,7 @@
 // tqsim runs: what the transcript tells about runs the examples do not
 // cover (faults, cancelling, the print UI's behaviours, a folder without
-// its INF), that a run is repeatable, and the program's answers to bad
-// scenarios and arguments.
+// its INF, Windows 2000 and XP), that a run is repeatable, and the
+// program's answers to bad scenarios and arguments.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -121,6 +121,19 @@ TEST_F(RunTest, AFolderWithoutItsInfEndsSetupAtStartUp) {
   EXPECT_EQ(result.transcript["installFolder"], "empty");
   EXPECT_EQ(result.transcript["outcome"], "setup ended at start-up");
   EXPECT_EQ(result.exitCode, tqsim::kExitNotInstalled);
+}
+
+TEST_F(RunTest, WindowsTwoThousandAndXpInstallAsLaterWindowsDo) {
+  const std::string later = tqsim::FormatTranscript(Run(std::string("{") + kUsbPrinter + "}").transcript);
+  for (const char* windows : {R"({"major": 5, "minor": 0, "build": 2195})", R"({"major": 5, "minor": 1, "build": 2600})"}) {
+    SCOPED_TRACE(windows);
+    const tqsim::RunResult result =
+        Run(std::string("{") + kUsbPrinter + R"(, "pc": {"windows": )" + windows + "}}");
+    EXPECT_EQ(result.transcript["outcome"], "installed");
+    EXPECT_EQ(result.transcript["helperService"], "ran");
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(tqsim::FormatTranscript(result.transcript), later);
+  }
 }
 
 TEST_F(RunTest, AFailedVersionProbeCountsAsTooOld) {

@@ -10,16 +10,20 @@
 #       at 144 and 192 DPI, a walk with no printer: welcome, connection,
 #       detection, the install that fails (no USB printer) and its page;
 #       screenshots in <build>/screenshots/dpi-<DPI>-<page>.png
-#   dpi_wine.sh <tq_autoclient.exe> <dist folder> --readme <folder> <printui.dll> <tq_usbprinter.exe>
-#       the README's screenshots, into <folder>: at 96 DPI a walk with the
-#       maker's USB printer (the pretend one) that installs it through the
-#       stand-in print UI, and one with no printer; the connection page at
-#       144 DPI (connection-150.png)
+#   dpi_wine.sh <tq_autoclient.exe> <dist folder> --readme <folder> <printui.dll, 32-bit> <printui.dll, 64-bit>
+#               <tq_usbprinter.exe>
+#       the README's screenshots, into <folder>, in a 64-bit (WoW64) prefix as
+#       users have it: at 96 DPI a walk with the maker's USB printer (the
+#       pretend one) that installs it through the 64-bit stand-in print UI
+#       (setup.exe starts it through Sysnative; the 32-bit one in syswow64
+#       adds nothing), and one with no printer; the connection page at 144
+#       DPI (connection-150.png)
 set -euo pipefail
 client=$(realpath "$1") dist=$(realpath "$2")
-readme='' printui='' usbprinter_exe=''
+readme='' printui32='' printui64='' usbprinter_exe=''
 if [[ ${3:-} == --readme ]]; then
-  readme=$(realpath "$4") printui=$(realpath "$5") usbprinter_exe=$(realpath "$6")
+  readme=$(realpath "$4") printui32=$(realpath "$5") printui64=$(realpath "$6") usbprinter_exe=$(realpath "$7")
+  export WINEARCH=win64
 fi
 build=$(cd "$(dirname "$client")/.." && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
@@ -80,7 +84,8 @@ walk 96 none status='没有检测到打印机！' result=fail
 walk 144 dpi-144 status='没有检测到打印机！' result=fail
 # The maker's USB printer, answering over its pipe; the stand-in print UI
 # adds the printer (Wine's adds nothing).
-cp "$printui" "$c/windows/system32/printui.dll"
+cp "$printui64" "$c/windows/system32/printui.dll"
+cp "$printui32" "$c/windows/syswow64/printui.dll"
 export WINEDLLOVERRIDES="mscoree,mshtml=;printui=n"
 cp "$usbprinter_exe" "$c/tq_usbprinter.exe"
 cp "$here/../seeds/usb_printer.reg" "$c/seed.reg"

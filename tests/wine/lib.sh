@@ -2,7 +2,8 @@
 # it after setting WINEPREFIX. Every check that fails ends the test with
 # "FAIL: ..." on standard error.
 
-export WINEARCH=win32
+# A 32-bit prefix unless the test asks for a 64-bit (WoW64) one.
+export WINEARCH=${WINEARCH:-win32}
 export WINEDEBUG=${WINEDEBUG:--all}
 
 fail() { echo "FAIL: $*" >&2; exit 1; }

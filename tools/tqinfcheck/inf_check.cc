@@ -2,6 +2,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "common/inf/inf_sections.h"
+#include "common/text/case_fold.h"
 #include "common/text/utf.h"
 
 namespace {
@@ -28,7 +30,35 @@ std::vector<std::string> InfWarnings(const DriverInf& inf) {
   return warnings;
 }
 
-std::string InfReportJson(const std::wstring& file, std::int32_t codePage, const DriverInf& inf) {
+std::vector<std::string> PackageWarnings(const std::wstring& infText) {
+  std::vector<std::string> warnings;
+  const inf::Sections sections = inf::ReadSections(infText);
+  bool catalog = false;
+  if (auto version = sections.find(L"VERSION"); version != sections.end()) {
+    for (const std::wstring& line : version->second) {
+      std::wstring key, value;
+      // CatalogFile, or a decorated CatalogFile.NTamd64 and the like.
+      if (inf::SplitEntry(line, &key, &value) && !value.empty()) {
+        const std::wstring name = text::Upper(key);
+        catalog = catalog || name == L"CATALOGFILE" || name.rfind(L"CATALOGFILE.", 0) == 0;
+      }
+    }
+  }
+  if (!catalog) {
+    warnings.push_back("no CatalogFile in [Version]: the package is not signed, and 64-bit Windows 10 and 11 "
+                       "refuse to install an unsigned driver package");
+  }
+  if (inf::ModelsSections(sections, L"amd64").empty()) {
+    warnings.push_back("no NTamd64 models section: 64-bit Windows on x64 PCs finds no model to install");
+  }
+  if (inf::ModelsSections(sections, L"arm64").empty()) {
+    warnings.push_back("no NTarm64 models section: Windows on ARM64 PCs finds no model to install");
+  }
+  return warnings;
+}
+
+std::string InfReportJson(const std::wstring& file, std::int32_t codePage, const DriverInf& inf,
+                          const std::vector<std::string>& packageWarnings) {
   nlohmann::ordered_json report;
   report["file"] = text::Utf16ToUtf8(file);
   report["codePage"] = codePage;
@@ -38,15 +68,18 @@ std::string InfReportJson(const std::wstring& file, std::int32_t codePage, const
   report["deviceDescription"] = text::Utf16ToUtf8(inf.modelName);
   report["lptOffered"] = IsOfferedHardwareId(inf.lptHardwareId);
   report["usbOffered"] = IsOfferedHardwareId(inf.usbHardwareId);
-  report["warnings"] = InfWarnings(inf);
+  std::vector<std::string> warnings = InfWarnings(inf);
+  warnings.insert(warnings.end(), packageWarnings.begin(), packageWarnings.end());
+  report["warnings"] = warnings;
   return report.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }
 
 bool CheckInf(const std::wstring& path, const std::wstring& shownName, std::string* json) {
   DriverInf inf;
   std::int32_t codePage = 0;
-  if (!ReadDriverInf(path, &inf, &codePage)) return false;
-  *json = InfReportJson(shownName, codePage, inf);
+  std::u16string text;
+  if (!ReadDriverInf(path, &inf, &codePage, &text)) return false;
+  *json = InfReportJson(shownName, codePage, inf, PackageWarnings(std::wstring(text.begin(), text.end())));
   return true;
 }
 

@@ -11,9 +11,17 @@
 // Short English texts about what setup will not like in the identity.
 std::vector<std::string> InfWarnings(const DriverInf& inf);
 
+// Short English texts about what keeps the package from installing on the
+// PCs people have: no CatalogFile (the package is unsigned, which 64-bit
+// Windows refuses), no models for 64-bit Windows on x64 (NTamd64) or on ARM64
+// (NTarm64).
+std::vector<std::string> PackageWarnings(const std::wstring& infText);
+
 // The report object for the INF named file that was decoded with codePage,
-// in UTF-8 (a lone surrogate of the INF's text becomes U+FFFD).
-std::string InfReportJson(const std::wstring& file, std::int32_t codePage, const DriverInf& inf);
+// in UTF-8 (a lone surrogate of the INF's text becomes U+FFFD); its warnings
+// are InfWarnings' and then packageWarnings.
+std::string InfReportJson(const std::wstring& file, std::int32_t codePage, const DriverInf& inf,
+                          const std::vector<std::string>& packageWarnings = {});
 
 // Reads the INF at path with the current platform; false when it cannot be
 // opened. *json gets the report naming the file as shownName.

@@ -179,12 +179,13 @@ bool ReadSeed(const Json& value, const std::string& path, std::vector<ScenarioFi
 // --- The PC ---
 
 bool ReadWindows(const Json& value, const std::string& path, WindowsVersion* windows, Reading& r) {
-  if (!CheckObject(value, path, {"major", "minor", "build", "platformId", "probeFails"}, r)) return false;
+  if (!CheckObject(value, path, {"major", "minor", "build", "platformId", "probeFails", "wow64"}, r)) return false;
   if (const Json* f = Find(value, "major")) ReadDword(*f, Field(path, "major"), &windows->major, r);
   if (const Json* f = Find(value, "minor")) ReadDword(*f, Field(path, "minor"), &windows->minor, r);
   if (const Json* f = Find(value, "build")) ReadDword(*f, Field(path, "build"), &windows->build, r);
   if (const Json* f = Find(value, "platformId")) ReadDword(*f, Field(path, "platformId"), &windows->platformId, r);
   if (const Json* f = Find(value, "probeFails")) ReadBool(*f, Field(path, "probeFails"), &windows->probeFails, r);
+  if (const Json* f = Find(value, "wow64")) ReadBool(*f, Field(path, "wow64"), &windows->wow64, r);
   return r.error.empty();
 }
 

@@ -34,6 +34,7 @@ struct ClockPlan {
 
 struct WindowsVersion {
   bool probeFails = false;
+  bool wow64 = false;  // 64-bit Windows: setup runs under WOW64
   pf::DWORD major = 6, minor = 1, build = 7601;
   pf::DWORD platformId = pf::VER_PLATFORM_WIN32_NT;
 };

@@ -61,6 +61,7 @@ SimulatedPc::SimulatedPc(const Scenario& s, const std::vector<std::uint8_t>& res
   }
   pc_.system().SetVersion(s.windows.major, s.windows.minor, s.windows.build, s.windows.platformId);
   pc_.system().SetGetVersionFails(s.windows.probeFails);
+  if (s.windows.wow64) printUi_.MakeWow64Pc();
   if (s.inputCodePage) pc_.codePages().SetInputLocaleAnsiCodePage(*s.inputCodePage);
   pc_.kernel().SetTimerPeriod(s.clock.timerPeriodUs);
   pc_.kernel().SetTickCount(s.clock.startMs);

@@ -8,7 +8,7 @@
 //   does not have; it brings the demangler and the C library's printf
 //   (about 60 KB).
 // - The helpers that the library's headers call to throw (a std::string that
-//   would grow past max_size(), a mutex that cannot be locked, ...) build
+//   would grow past max_size(), a vector index out of range, ...) build
 //   std::length_error and its kin, whose messages are copy-on-write strings;
 //   they bring a second, prebuilt string class and every exception class of
 //   the library (about 70 KB).
@@ -19,7 +19,7 @@
 // in a program built without exceptions.
 //
 // A program that calls a library part which needs one of the replaced
-// library objects (for example std::system_category beside std::mutex) fails
+// library objects (for example std::system_category, for <system_error>) fails
 // to link with "multiple definition of std::__throw_...": that part then
 // costs the size above, and wants a look first.
 #include <cstdarg>

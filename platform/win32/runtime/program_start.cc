@@ -28,12 +28,26 @@ extern "C" int mainCRTStartup();
 
 namespace {
 
+// Windows 2000 has neither call below, and its comctl32.dll is neither a
+// known DLL nor side by side: loaded now from the system folder by full path,
+// it is the module that the delay-loaded calls find already loaded, whatever
+// lies beside the program. (Its user32, gdi32 and shell32 are known DLLs.)
+constexpr wchar_t kName[] = L"\\comctl32.dll";
+
+void LoadCommonControlsFromSystemFolder() {
+  wchar_t path[MAX_PATH];
+  const UINT length = ::GetSystemDirectoryW(path, MAX_PATH);
+  if (length == 0 || length + sizeof kName / sizeof kName[0] > MAX_PATH) return;
+  for (UINT i = 0; i < sizeof kName / sizeof kName[0]; ++i) path[length + i] = kName[i];
+  ::LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
 // From here on, LoadLibrary by name searches the system folder only
 // (SetDefaultDllDirectories, Windows 8, and Windows Vista and 7 with update
 // KB2533623). Where that call is missing, SetDllDirectoryW(L"") at least
 // takes the current directory out of the search (Windows XP SP1 and later);
 // the DLLs loaded by name are then known DLLs or come side by side, which no
-// folder can replace.
+// folder can replace. Both are looked up, since Windows 2000 has neither.
 void NarrowDllSearch() {
   const HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
   if (kernel == nullptr) return;
@@ -44,7 +58,11 @@ void NarrowDllSearch() {
   using SetDllDirectoryWFn = BOOL(WINAPI*)(LPCWSTR);
   const auto setDirectory =
       reinterpret_cast<SetDllDirectoryWFn>(reinterpret_cast<void*>(::GetProcAddress(kernel, "SetDllDirectoryW")));
-  if (setDirectory != nullptr) setDirectory(L"");
+  if (setDirectory != nullptr) {
+    setDirectory(L"");
+  } else {
+    LoadCommonControlsFromSystemFolder();
+  }
 }
 
 // A delay-loaded system DLL or function that cannot be had: the program

@@ -1,6 +1,6 @@
 // The simulated kernel and its kernel objects group: what only the sim can
 // show (the virtual clock, faults on demand, handles that are never reused,
-// the lock a waiter releases). What Windows shows too is in
+// the lock a waiter releases, critical sections between real threads). What Windows shows too is in
 // tests/contract/sync_test.cc.
 #include "platform/sim/sim_kernel.h"
 
@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <set>
 #include <string>
 #include <thread>
@@ -149,6 +150,68 @@ TEST_F(SimKernelTest, ThreadsRunAsTheAdministratorUntilMarkedOtherwise) {
   service.join();
   EXPECT_EQ(seen, Account::LocalSystem);
   EXPECT_EQ(kernel_.CallerAccount(), Account::Administrator);  // per thread
+}
+
+TEST_F(SimKernelTest, CriticalSectionSerialisesThreadsWithoutHoldingThePcsLock) {
+  CRITICAL_SECTION section{};
+  sync_.InitializeCriticalSection(&section);
+  // Updates that are not atomic, made whole by the section.
+  long count = 0;
+  auto add = [&] {
+    for (int i = 0; i < 20000; ++i) {
+      sync_.EnterCriticalSection(&section);
+      const long seen = count;
+      std::this_thread::yield();
+      count = seen + 1;
+      sync_.LeaveCriticalSection(&section);
+    }
+  };
+  std::thread first(add), second(add);
+  first.join();
+  second.join();
+  EXPECT_EQ(count, 40000);
+
+  // Its holder enters again; another thread waits until it has left as often,
+  // and the PC's other calls go on meanwhile.
+  sync_.EnterCriticalSection(&section);
+  sync_.EnterCriticalSection(&section);
+  std::atomic<bool> entered{false};
+  std::thread waiter([&] {
+    sync_.EnterCriticalSection(&section);
+    entered = true;
+    sync_.LeaveCriticalSection(&section);
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  const HANDLE event = sync_.CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  EXPECT_NE(event, 0u);
+  EXPECT_TRUE(sync_.CloseHandle(event));
+  sync_.LeaveCriticalSection(&section);
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_FALSE(entered);
+  sync_.LeaveCriticalSection(&section);
+  waiter.join();
+  EXPECT_TRUE(entered);
+
+  // A second initialisation (another run of the same program) shares it
+  // until the last deletion.
+  sync_.InitializeCriticalSection(&section);
+  sync_.DeleteCriticalSection(&section);
+  EXPECT_EQ(sync_.LiveCriticalSections(), 1u);
+  sync_.EnterCriticalSection(&section);
+  sync_.LeaveCriticalSection(&section);
+  sync_.DeleteCriticalSection(&section);
+  EXPECT_EQ(sync_.LiveCriticalSections(), 0u);
+  EXPECT_DEATH(sync_.EnterCriticalSection(&section), "EnterCriticalSection of a critical section that is not initialised");
+}
+
+TEST_F(SimKernelTest, LeavingACriticalSectionThatAnotherThreadHoldsEndsTheProcess) {
+  CRITICAL_SECTION section{};
+  sync_.InitializeCriticalSection(&section);
+  sync_.EnterCriticalSection(&section);
+  EXPECT_DEATH(std::thread([&] { sync_.LeaveCriticalSection(&section); }).join(), "the thread does not hold");
+  EXPECT_DEATH(sync_.DeleteCriticalSection(&section), "that a thread holds");
+  sync_.LeaveCriticalSection(&section);
+  sync_.DeleteCriticalSection(&section);
 }
 
 }  // namespace

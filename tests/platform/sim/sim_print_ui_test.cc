@@ -178,6 +178,20 @@ TEST(SimPrintUiTextTest, TheInfNamesAModelInAModelsSectionOnly) {
   EXPECT_FALSE(SimPrintUi::InfNamesModel(inf, L"TQ C"));  // not a section [Manufacturer] names
   EXPECT_FALSE(SimPrintUi::InfNamesModel(inf, L"Maker"));
   EXPECT_FALSE(SimPrintUi::InfNamesModel(L"[Maker]\r\n\"TQ A\" = A\r\n", L"TQ A"));  // no [Manufacturer]
+  // 64-bit Windows takes only the models of an NTamd64 decoration; 32-bit
+  // Windows none of another architecture.
+  const std::wstring both =
+      L"[Manufacturer]\r\nMaker = Maker, NTamd64.10.0, NTarm64, NT.6.1\r\n"
+      L"[Maker]\r\n\"TQ A\" = A\r\n[Maker.NTamd64.10.0]\r\n\"TQ B\" = B\r\n"
+      L"[Maker.NTarm64]\r\n\"TQ C\" = C\r\n[Maker.NT.6.1]\r\n\"TQ D\" = D\r\n";
+  EXPECT_FALSE(SimPrintUi::InfNamesModel(both, L"TQ A", L"amd64"));
+  EXPECT_TRUE(SimPrintUi::InfNamesModel(both, L"TQ B", L"amd64"));
+  EXPECT_FALSE(SimPrintUi::InfNamesModel(both, L"TQ C", L"amd64"));
+  EXPECT_FALSE(SimPrintUi::InfNamesModel(both, L"TQ D", L"amd64"));
+  EXPECT_TRUE(SimPrintUi::InfNamesModel(both, L"TQ A"));
+  EXPECT_FALSE(SimPrintUi::InfNamesModel(both, L"TQ B"));
+  EXPECT_FALSE(SimPrintUi::InfNamesModel(both, L"TQ C"));
+  EXPECT_TRUE(SimPrintUi::InfNamesModel(both, L"TQ D"));
 }
 
 TEST_F(SimPrintUiTest, AUtf16InfIsReadToo) {

@@ -43,40 +43,49 @@ TEST_F(SimSpoolerTest, ChangingAPrinterTakesAdministerAccessReadingDoesNot) {
   HANDLE user = Open(L"tq");  // no defaults: PRINTER_ACCESS_USE
   std::vector<BYTE> info = Info2(user);
   Record(info)->pDevMode->dmOrientation = DMORIENT_LANDSCAPE;
-  EXPECT_FALSE(SetPrinterW(user, 2, info.data(), PRINTER_CONTROL_SET_STATUS));
+  EXPECT_FALSE(SetPrinterW(user, 2, info.data(), 0));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
   DEVMODEW devMode{};
   ASSERT_TRUE(spooler().GetDevMode(L"TQ", &devMode));
   EXPECT_EQ(devMode.dmOrientation, DMORIENT_PORTRAIT);
 
   HANDLE admin = Open(L"TQ", PRINTER_ALL_ACCESS);
-  EXPECT_TRUE(SetPrinterW(admin, 2, info.data(), PRINTER_CONTROL_SET_STATUS));
+  EXPECT_TRUE(SetPrinterW(admin, 2, info.data(), 0));
   ASSERT_TRUE(spooler().GetDevMode(L"TQ", &devMode));
   EXPECT_EQ(devMode.dmOrientation, DMORIENT_LANDSCAPE);
   EXPECT_TRUE(ClosePrinter(user));
   EXPECT_TRUE(ClosePrinter(admin));
 }
 
-TEST_F(SimSpoolerTest, SetPrinterCommandsAndABadOneThatChangesNothing) {
+TEST_F(SimSpoolerTest, SetPrinterCommandsGoWithLevelZeroAndLevelTwoWithCommandZero) {
   ASSERT_TRUE(spooler().AddPrinter(L"TQ", L"LPT1:", L"TQ Driver"));
   HANDLE printer = Open(L"TQ", PRINTER_ALL_ACCESS);
   std::vector<BYTE> info = Info2(printer);
   Record(info)->pDevMode->dmPaperSize = DMPAPER_A3;
-  EXPECT_FALSE(SetPrinterW(printer, 2, info.data(), 9));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
-  EXPECT_EQ(spooler().Printer(L"TQ")->devMode.dmPaperSize, DMPAPER_A4);
+  Record(info)->Status = 0x80;
+  // A level other than 0 takes command 0 only, as Microsoft documents.
+  for (DWORD command : {DWORD{9}, PRINTER_CONTROL_PAUSE, PRINTER_CONTROL_SET_STATUS}) {
+    EXPECT_FALSE(SetPrinterW(printer, 2, info.data(), command)) << command;
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    EXPECT_EQ(spooler().Printer(L"TQ")->devMode.dmPaperSize, DMPAPER_A4);
+    EXPECT_EQ(spooler().Printer(L"TQ")->status, 0u);
+  }
 
-  Record(info)->Status = 0x80;  // set-status takes the record's status
-  ASSERT_TRUE(SetPrinterW(printer, 2, info.data(), PRINTER_CONTROL_SET_STATUS));
-  EXPECT_EQ(spooler().Printer(L"TQ")->status, 0x80u);
+  ASSERT_TRUE(SetPrinterW(printer, 2, info.data(), 0));  // the device mode, not the status
+  EXPECT_EQ(spooler().Printer(L"TQ")->status, 0u);
   EXPECT_EQ(spooler().Printer(L"TQ")->devMode.dmPaperSize, DMPAPER_A3);
+  DWORD status = 0x80;
+  ASSERT_TRUE(SetPrinterW(printer, 0, reinterpret_cast<BYTE*>(&status), PRINTER_CONTROL_SET_STATUS));
+  EXPECT_EQ(spooler().Printer(L"TQ")->status, 0x80u);
   ASSERT_TRUE(SetPrinterW(printer, 0, nullptr, PRINTER_CONTROL_PAUSE));
   EXPECT_EQ(spooler().Printer(L"TQ")->status, 0x81u);
   ASSERT_TRUE(SetPrinterW(printer, 0, nullptr, PRINTER_CONTROL_RESUME));
   EXPECT_EQ(spooler().Printer(L"TQ")->status, 0x80u);
-  DWORD status = 0;
+  status = 0;
   ASSERT_TRUE(SetPrinterW(printer, 0, reinterpret_cast<BYTE*>(&status), PRINTER_CONTROL_SET_STATUS));
   EXPECT_EQ(spooler().Printer(L"TQ")->status, 0u);
+  EXPECT_FALSE(SetPrinterW(printer, 0, nullptr, 0));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
   EXPECT_FALSE(SetPrinterW(printer, 1, info.data(), 0));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_LEVEL));
   ClosePrinter(printer);

@@ -5,7 +5,6 @@
 
 #include <cstring>
 #include <exception>
-#include <mutex>
 #include <new>
 #include <string>
 #include <vector>
@@ -59,13 +58,6 @@ TEST(CxxRuntime, AllocationFailuresStayBadAlloc) {
     caught = true;
   }
   EXPECT_TRUE(caught);
-}
-
-TEST(CxxRuntime, MutexStillWorks) {
-  std::mutex lock;
-  EXPECT_EQ(WhatItThrows([&] { std::lock_guard<std::mutex> hold(lock); }), "");
-  EXPECT_TRUE(lock.try_lock());
-  lock.unlock();
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 // failed listing does.
 #include <gtest/gtest.h>
 
+#include "setup/install/protected_print.h"
 #include "tests/setup/install/install_env.h"
 
 namespace install_test {
@@ -11,6 +12,9 @@ namespace {
 
 const std::wstring kSuccess = L"安装成功，请点击“完成”退出";
 const std::wstring kFailure = L"安装失败，请点击“上一步”返回或点击“完成”退出";
+const std::wstring kProtectedPrintPolicy = L"Software\\Policies\\Microsoft\\Windows NT\\Printers\\WPP";
+const std::wstring kProtectedPrintMessage =
+    L"Windows 受保护的打印模式已开启，无法安装此打印机驱动程序。请联系管理员关闭该模式后再安装。";
 
 int Count(const std::vector<std::string>& calls, const std::string& name) {
   return static_cast<int>(std::count(calls.begin(), calls.end(), name));
@@ -93,6 +97,30 @@ TEST_F(InstallTest, EachFailureIsToldOnceAndLeavesBackOnToTryAgain) {
          pickLpt();
        },
        30, L"未知的安装错误", true, false},
+      // Windows protected print mode: nothing is changed, not even listed.
+      {"protected print mode on",
+       [&] {
+         reg().SetDword(pf::HKEY_LOCAL_MACHINE, kProtectedPrintPolicy, L"WindowsProtectedPrintGroupPolicyState", 1);
+         pickLpt();
+       },
+       1260, kProtectedPrintMessage, false, false},
+      // A 64-bit Windows without the Sysnative alias: no print UI at all,
+      // rather than the 32-bit one that would make no printer.
+      {"64-bit Windows without Sysnative",
+       [&] {
+         reg().SetDword(pf::HKEY_LOCAL_MACHINE, kProtectedPrintPolicy, L"WindowsProtectedPrintGroupPolicyState", 0);
+         ui_.MakeWow64Pc(false);
+         pickLpt();
+       },
+       30, L"未知的安装错误", true, false},
+      // IsWow64Process failing counts as 32-bit Windows: the system
+      // directory's print UI runs, here the 32-bit one, which adds nothing.
+      {"IsWow64Process failing on 64-bit Windows",
+       [&] {
+         pc_->kernel().FailCall("IsWow64Process", pf::ERROR_PROC_NOT_FOUND);
+         pickLpt();
+       },
+       30, L"未知的安装错误", true, true},
   };
   std::size_t boxes = 0, runs = 0;
   Press(IDC_NEXT);
@@ -123,6 +151,7 @@ TEST_F(InstallTest, EachFailureIsToldOnceAndLeavesBackOnToTryAgain) {
       EXPECT_TRUE(pc_->spooler().broadcasts().empty());
       EXPECT_TRUE(pc_->services().StartedPrograms().empty());
       EXPECT_TRUE(install_.finalPrinterName.empty());
+      EXPECT_TRUE(Values(kClassKey).empty());  // nothing staged
     });
     Press(IDC_BACK);
     Then([&] {
@@ -134,6 +163,51 @@ TEST_F(InstallTest, EachFailureIsToldOnceAndLeavesBackOnToTryAgain) {
   Then([&] { ASSERT_TRUE(windows_.Click(Control(IDC_CANCEL))); });
   EXPECT_EQ(wizard_.DoModal(), IDC_CANCEL);
   ExpectNothingHeld();
+}
+
+// setup.exe is a 32-bit program: on 64-bit Windows the print UI of its
+// redirected system directory makes no printer from the INF's x64 models, so
+// both command lines start the 64-bit rundll32.exe through Sysnative, with
+// the parameters they have on 32-bit Windows. An INF without NTamd64 models
+// adds nothing there.
+TEST_F(InstallTest, On64BitWindowsBothPrintUiCommandsRunTheSysnativeRundll32) {
+  const std::wstring sysnative = L"C:\\WINDOWS\\Sysnative\\rundll32.exe";
+  ui_.MakeWow64Pc();
+  Install(true);
+  Then([&] {
+    EXPECT_EQ(install_.resultCode, 30);
+    ASSERT_EQ(ui_.runs().size(), 1u);
+    EXPECT_EQ(ui_.runs()[0].imagePath, sysnative);
+    EXPECT_EQ(ui_.runs()[0].refused, L"the INF does not name the model TQ-5800 for amd64");
+    pc_->files().WriteFileBytes(kProgramFolder + L"\\TQPRINTER.INF",
+                                "[Manufacturer]\r\n\"TAVIR\"=TAVIR,NTx86,NTamd64\r\n"
+                                "[TAVIR.NTx86]\r\n\"TQ-5800\" = TQ5800, LPTENUM\\TAVIRTQ-5800\r\n"
+                                "[TAVIR.NTamd64]\r\n\"TQ-5800\" = TQ5800, LPTENUM\\TAVIRTQ-5800\r\n");
+  });
+  Press(IDC_BACK);
+  Then([&] { ASSERT_TRUE(windows_.Click(windows_.Child(detect_.GetSafeHwnd(), IDC_DETECT_LPT))); });
+  Press(IDC_NEXT);
+  Then([&] {
+    EXPECT_EQ(install_.resultCode, 0);
+    EXPECT_EQ(install_.finalPrinterName, L"TQ-5800");
+    const std::vector<pf::sim::ProcessStartRecord>& starts = pc_->process().starts();
+    ASSERT_EQ(starts.size(), 2u);
+    EXPECT_EQ(starts[1].file, sysnative);
+    EXPECT_EQ(starts[1].parameters, starts[0].parameters);
+    EXPECT_EQ(starts[1].parameters, L" printui.dll,PrintUIEntry /z /if /b \"TQ-5800\" /f "
+                                    L"\"C:\\TQPrinterSetup\\TQPRINTER.inf\" /r \"LPT1:\" /m \"TQ-5800\"");
+    ClickHidden(IDC_INSTALL_TEST_PAGE);
+  });
+  Then([&] {  // inside the test page dialog's loop
+    ASSERT_EQ(pc_->process().starts().size(), 3u);
+    EXPECT_EQ(pc_->process().starts()[2].file, sysnative);
+    EXPECT_EQ(pc_->process().starts()[2].parameters, L" printui.dll,PrintUIEntry /k /n \"TQ-5800\"");
+    EXPECT_EQ(ui_.testPages(), std::vector<std::wstring>{L"TQ-5800"});
+    fw::HWND dialog = windows_.FindWindowByTitle(L"TQ-5800");
+    ASSERT_NE(dialog, 0u);
+    windows_.PressKey(windows_.Child(dialog, 1), fw::VK_RETURN);
+  });
+  FinishAndRun();
 }
 
 TEST_F(InstallTest, APrinterAddedUnderAnotherNameIsNeitherTheDefaultNorOffered) {
@@ -283,6 +357,30 @@ TEST_F(InstallTest, AFailedListingIsNeverTakenForAnAddedPrinter) {
   });
   FinishAndRun();
   ExpectNothingHeld();
+}
+
+// Only the policy's REG_DWORD 1 turns protected print mode on; a key that
+// cannot be read leaves it off.
+TEST(ProtectedPrintTest, OnlyTheDwordOneTurnsItOn) {
+  pf::sim::ScopedSimPc pc;
+  const std::wstring name = L"WindowsProtectedPrintGroupPolicyState";
+  auto with = [&](pf::DWORD type, const std::string& bytes) {
+    pc->registry().SetValue(pf::HKEY_LOCAL_MACHINE, kProtectedPrintPolicy, name, type, bytes);
+    return IsProtectedPrintModeOn();
+  };
+  EXPECT_FALSE(IsProtectedPrintModeOn());  // no key
+  EXPECT_TRUE(with(pf::REG_DWORD, std::string("\x01\0\0\0", 4)));
+  EXPECT_FALSE(with(pf::REG_DWORD, std::string("\x02\0\0\0", 4)));
+  EXPECT_FALSE(with(pf::REG_DWORD, std::string("\x01\0\0\x01", 4)));
+  EXPECT_FALSE(with(pf::REG_BINARY, std::string("\x01\0\0\0", 4)));
+  EXPECT_FALSE(with(pf::REG_SZ, std::string("1\0\0\0", 4)));
+  EXPECT_FALSE(with(11 /* REG_QWORD */, std::string("\x01\0\0\0\0\0\0\0", 8)));
+  EXPECT_FALSE(with(pf::REG_DWORD, std::string("\x01\0", 2)));
+  with(pf::REG_DWORD, std::string("\x01\0\0\0", 4));
+  pc->kernel().ClearFaults();
+  pc->kernel().FailCall("RegOpenKeyExW", pf::ERROR_ACCESS_DENIED, 0);
+  EXPECT_FALSE(IsProtectedPrintModeOn());
+  EXPECT_TRUE(IsProtectedPrintModeOn());
 }
 
 }  // namespace

@@ -8,7 +8,15 @@
 //       already gets " (副本 N)", as Windows names copies;
 //   /k /n "name"                                      records a test page.
 // Every call is appended to C:\printui-calls.txt (UTF-8, one line each) so
-// that a test can see what setup.exe asked for.
+// that a test can see what setup.exe asked for; the line names the build
+// that took it ("call(64-bit):", "call(32-bit):").
+//
+// It is built for both architectures. In a 64-bit prefix the 64-bit build in
+// system32 is the print UI that installs; the 32-bit build in syswow64 is
+// what a 32-bit program's "system32\rundll32.exe" reaches there, and it only
+// records that it was started ("call(32-bit under WOW64):"): the 32-bit print
+// UI of 64-bit Windows makes no printer from an INF's x64 driver. In a 32-bit
+// prefix the 32-bit build is the print UI and installs.
 #include <string>
 #include <vector>
 
@@ -99,10 +107,19 @@ void AddPrinter(const std::wstring& base, const std::wstring& inf, const std::ws
   Record(L"added: " + name + L" on " + port);
 }
 
+// The build and, for the 32-bit one, whether it runs under WOW64.
+std::wstring Build() {
+  if (sizeof(void*) == 8) return L"64-bit";
+  BOOL wow64 = FALSE;
+  return ::IsWow64Process(::GetCurrentProcess(), &wow64) && wow64 ? L"32-bit under WOW64" : L"32-bit";
+}
+
 }  // namespace
 
 extern "C" __declspec(dllexport) void CALLBACK PrintUIEntryW(HWND, HINSTANCE, LPCWSTR commandLine, int) {
-  Record(std::wstring(L"call:") + commandLine);
+  const std::wstring build = Build();
+  Record(L"call(" + build + L"):" + commandLine);
+  if (build == L"32-bit under WOW64") return;
   int count = 0;
   LPWSTR* args = ::CommandLineToArgvW(commandLine, &count);
   if (args == nullptr) return;

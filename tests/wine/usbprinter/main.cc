@@ -37,11 +37,8 @@
 //                 (default usb#vid_f1c1&pid_0001#ser123#{28d78fad-5a12-11d1-ae5b-0000f803a8c2})
 //   --lifetime    it ends by itself after this many seconds (default 300)
 #include <algorithm>
-#include <condition_variable>
 #include <cstdio>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <windows.h>
@@ -59,11 +56,44 @@ struct Options {
 constexpr wchar_t kPipePath[] = L"\\\\.\\pipe\\PIPE01";
 constexpr DWORD kRequestSize = 7;
 
-std::mutex g_stateMutex;
+// Held for a scope (the program is built with the shipped programs'
+// compilers, whose C++ library has no std::mutex or std::thread).
+class Hold {
+ public:
+  explicit Hold(CRITICAL_SECTION* section) : section_(section) { ::EnterCriticalSection(section_); }
+  ~Hold() { ::LeaveCriticalSection(section_); }
+  Hold(const Hold&) = delete;
+  Hold& operator=(const Hold&) = delete;
+
+ private:
+  CRITICAL_SECTION* section_;
+};
+
+template <typename Work>
+DWORD WINAPI RunWork(void* parameter) {
+  Work* work = static_cast<Work*>(parameter);
+  (*work)();
+  delete work;
+  return 0;
+}
+
+// Runs work on a thread of its own, which nobody waits for.
+template <typename Work>
+void StartThread(Work work) {
+  auto* owned = new Work(std::move(work));
+  HANDLE thread = ::CreateThread(nullptr, 0, RunWork<Work>, owned, 0, nullptr);
+  if (thread == nullptr) {
+    delete owned;
+  } else {
+    ::CloseHandle(thread);
+  }
+}
+
+CRITICAL_SECTION g_stateLock;
 std::wstring g_stateFile;
 
 void Note(const std::string& line) {
-  std::lock_guard<std::mutex> lock(g_stateMutex);
+  Hold hold(&g_stateLock);
   HANDLE file = ::CreateFileW(g_stateFile.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return;
@@ -164,17 +194,20 @@ HANDLE LinkToPipes(const std::wstring& interfaceName) {
 // The conversation over the pipe's connections, taken in the order they came.
 class Printer {
  public:
-  explicit Printer(const Options& options) : options_(options) {}
+  explicit Printer(const Options& options) : options_(options) {
+    ::InitializeCriticalSection(&lock_);
+    ::InitializeConditionVariable(&turnDone_);
+  }
 
   // Serves one connected instance, turn being its place in the order.
   void Serve(HANDLE pipe, unsigned turn) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    turnDone_.wait(lock, [&] { return finishedTurns_ == turn; });
+    ::EnterCriticalSection(&lock_);
+    while (finishedTurns_ != turn) ::SleepConditionVariableCS(&turnDone_, &lock_, INFINITE);
     if (requestWaiting_) {
       const DWORD delay = options_.replyDelays[std::min<size_t>(replies_, options_.replyDelays.size() - 1)];
       ++replies_;
       requestWaiting_ = false;
-      EndTurn(&lock);
+      EndTurn();
       ::Sleep(delay);
       DWORD written = 0;
       if (::WriteFile(pipe, options_.reply.data(), static_cast<DWORD>(options_.reply.size()), &written, nullptr)) {
@@ -192,7 +225,7 @@ class Printer {
       }
       Note((got == kRequestSize ? "request " : "request-short ") + Hex(request, got));
       requestWaiting_ = got == kRequestSize;
-      EndTurn(&lock);
+      EndTurn();
     }
     // Until the reader closes its end.
     BYTE rest[64];
@@ -204,15 +237,16 @@ class Printer {
   }
 
  private:
-  void EndTurn(std::unique_lock<std::mutex>* lock) {
+  // Called holding lock_, which it leaves.
+  void EndTurn() {
     ++finishedTurns_;
-    lock->unlock();
-    turnDone_.notify_all();
+    ::LeaveCriticalSection(&lock_);
+    ::WakeAllConditionVariable(&turnDone_);
   }
 
   const Options& options_;
-  std::mutex mutex_;
-  std::condition_variable turnDone_;
+  CRITICAL_SECTION lock_;
+  CONDITION_VARIABLE turnDone_;
   unsigned finishedTurns_ = 0;
   bool requestWaiting_ = false;
   size_t replies_ = 0;
@@ -232,6 +266,7 @@ int wmain(int argc, wchar_t** argv) {
                          "[--interface NAME] [--lifetime SECONDS]\n");
     return 2;
   }
+  ::InitializeCriticalSection(&g_stateLock);
   g_stateFile = options.stateFile;
   ::DeleteFileW(g_stateFile.c_str());
 
@@ -244,11 +279,11 @@ int wmain(int argc, wchar_t** argv) {
   }
   Note("ready");
 
-  std::thread([seconds = options.lifetimeSeconds] {
+  StartThread([seconds = options.lifetimeSeconds] {
     ::Sleep(seconds * 1000);
     Note("lifetime-over");
     ::ExitProcess(0);
-  }).detach();
+  });
 
   Printer printer(options);
   for (unsigned turn = 0;; ++turn) {
@@ -256,7 +291,7 @@ int wmain(int argc, wchar_t** argv) {
     HANDLE pipe = listening;
     listening = NewInstance();  // the next reader finds an instance waiting
     if (connected) {
-      std::thread([&printer, pipe, turn] { printer.Serve(pipe, turn); }).detach();
+      StartThread([&printer, pipe, turn] { printer.Serve(pipe, turn); });
     } else {
       ::CloseHandle(pipe);
       --turn;
