@@ -33,7 +33,7 @@ HBITMAP HeadlessWindows::NewBitmapFromResource(int id, bool byControl) {
   return NewGdi(b);
 }
 
-HBITMAP HeadlessWindows::LoadBitmapW(int id) { return NewBitmapFromResource(id, false); }
+HBITMAP HeadlessWindows::LoadBitmapW(int id) { return Refused("LoadBitmapW") ? 0 : NewBitmapFromResource(id, false); }
 
 BOOL HeadlessWindows::GetBitmapSize(HBITMAP bitmap, int* cx, int* cy) {
   const GdiObject* g = Gdi(bitmap);
@@ -44,6 +44,7 @@ BOOL HeadlessWindows::GetBitmapSize(HBITMAP bitmap, int* cx, int* cy) {
 }
 
 HBITMAP HeadlessWindows::CreateCompatibleBitmap(HDC dc, int cx, int cy) {
+  if (Refused("CreateCompatibleBitmap")) return 0;
   if (!FindDc(dc) || cx <= 0 || cy <= 0) return 0;
   GdiObject b;
   b.bitmap = true;
@@ -53,6 +54,7 @@ HBITMAP HeadlessWindows::CreateCompatibleBitmap(HDC dc, int cx, int cy) {
 }
 
 HDC HeadlessWindows::CreateCompatibleDC(HDC dc) {
+  if (Refused("CreateCompatibleDC")) return 0;
   if (dc != 0 && !FindDc(dc)) return 0;
   HDC memory = nextDc_;
   nextDc_ += 4;

@@ -131,6 +131,7 @@ COLORREF HeadlessWindows::SysColour(int index) {
 }
 
 HFONT HeadlessWindows::CreateFontIndirectW(const LOGFONTW& font) {
+  if (Refused("CreateFontIndirectW")) return 0;
   GdiObject f;
   f.font = true;
   f.logFont = font;
@@ -138,6 +139,7 @@ HFONT HeadlessWindows::CreateFontIndirectW(const LOGFONTW& font) {
 }
 
 HBRUSH HeadlessWindows::CreateSolidBrush(COLORREF colour) {
+  if (Refused("CreateSolidBrush")) return 0;
   GdiObject b;
   b.colour = colour;
   return NewGdi(b);
@@ -203,6 +205,7 @@ HeadlessWindows::Dc* HeadlessWindows::FindDc(HDC dc) {
 }
 
 HDC HeadlessWindows::GetDC(HWND window) {
+  if (Refused("GetDC")) return 0;
   if (window != 0 && !Find(window)) return 0;
   HDC dc = nextDc_;
   nextDc_ += 4;
@@ -284,6 +287,7 @@ int HeadlessWindows::FillRect(HDC dc, const RECT& rect, HBRUSH brush) {
 
 HMODULE HeadlessWindows::LoadLibraryW(const std::wstring& path) {
   static const std::wstring kHelp = L"\\winhlp32.exe";
+  if (Refused("LoadLibraryW")) return 0;
   if (loadLibraryFails_ || !text::EndsWithNoCase(path, kHelp)) return 0;
   HMODULE module = nextModule_;
   nextModule_ += 4;
@@ -302,6 +306,7 @@ BOOL HeadlessWindows::FreeLibrary(HMODULE module) {
 
 HCURSOR HeadlessWindows::LoadCursorFromModule(HMODULE module, int id) {
   constexpr int kHandCursor = 106;
+  if (Refused("LoadCursorW")) return 0;
   if (cursorMissing_ || id != kHandCursor || !modules_.count(module)) return 0;
   HCURSOR cursor = nextCursor_;
   nextCursor_ += 4;
@@ -310,6 +315,7 @@ HCURSOR HeadlessWindows::LoadCursorFromModule(HMODULE module, int id) {
 }
 
 HCURSOR HeadlessWindows::CopyCursor(HCURSOR cursor) {
+  if (Refused("CopyIcon")) return 0;
   if (!cursors_.count(cursor)) return 0;
   HCURSOR copy = nextCursor_;
   nextCursor_ += 4;
@@ -326,6 +332,7 @@ HCURSOR HeadlessWindows::SetCursor(HCURSOR cursor) {
 }
 
 HWND HeadlessWindows::CreateTooltip(HWND owner) {
+  if (Refused("CreateWindowExW")) return 0;
   if (owner != 0 && !Find(owner)) return 0;
   Window w;
   w.kind = Kind::kTooltip;

@@ -7,6 +7,7 @@
 
 #include "common/res/res_reader.h"
 #include "common/text/case_fold.h"
+#include "platform/platform.h"
 
 namespace fw::headless {
 namespace {
@@ -87,7 +88,14 @@ HWND HeadlessWindows::NewWindow(Window w) {
   return handle;
 }
 
+bool HeadlessWindows::Refused(const char* call) {
+  const DWORD error = gate_ ? gate_(call) : 0;
+  if (error) pf::SetLastError(error);
+  return error != 0;
+}
+
 HWND HeadlessWindows::CreateDialogParamW(int templateId, HWND parent, DialogProc proc, LPARAM param) {
+  if (Refused("CreateDialogParamW")) return 0;
   auto found = dialogs_.find(templateId);
   res::Dialog d;
   if (found == dialogs_.end() || !res::ParseDialog(found->second, &d)) return 0;
@@ -162,7 +170,10 @@ HWND HeadlessWindows::CreateDialogParamW(int templateId, HWND parent, DialogProc
   HWND focus = FirstTabStop(handle);
   LRESULT keepFocus = SendMessageW(handle, WM_INITDIALOG, focus, param);
   if (!Find(handle)) return 0;
-  if (keepFocus && focus && Find(focus)) SetFocus(focus);
+  // A page (DS_CONTROL) made hidden takes no focus yet, as with Windows' dialog manager.
+  const DWORD style = Find(handle)->style;
+  const bool takesFocus = !(style & DS_CONTROL) || (style & WS_VISIBLE);
+  if (keepFocus && takesFocus && focus && Find(focus)) SetFocus(focus);
   if (IsVisible(handle)) Paint(handle, true);
   return Find(handle) ? handle : 0;
 }
@@ -383,6 +394,8 @@ BOOL HeadlessWindows::SetWindowPos(HWND window, HWND after, int x, int y, int cx
   return TRUE;
 }
 
+// As Windows: a window that is disabled, or inside one (up to its top-level
+// window), cannot take the focus.
 HWND HeadlessWindows::SetFocus(HWND window) {
   HWND previous = focus_;
   if (window == 0) {
@@ -390,6 +403,8 @@ HWND HeadlessWindows::SetFocus(HWND window) {
     return previous;
   }
   if (!Find(window)) return 0;
+  for (const Window* w = Find(window); w; w = (w->style & WS_CHILD) ? Find(w->parent) : nullptr)
+    if (w->style & WS_DISABLED) return 0;
   focus_ = window;
   SendMessageW(window, WM_SETFOCUS, previous, 0);
   return previous;

@@ -201,6 +201,17 @@ class HeadlessWindows : public WindowApi {
   bool PostMouseMove(HWND window, POINT client);
   std::size_t QueuedMessages();
 
+  // ---- Test API: the calls Windows can refuse ----
+  // Asked, with the call's Windows name, by each call of the window layer
+  // that Windows fails when it runs short (dialog and window creation, fonts,
+  // brushes, bitmaps, device contexts, the cursor's module and cursor), as
+  // the call starts: the error it must fail with (the call then fails as on
+  // Windows and sets the last error), or 0. A simulated PC's kernel answers
+  // (SimKernel::Enter), so that the PC's call record holds these calls and
+  // its faults fail them.
+  using CallGate = std::function<DWORD(const char* call)>;
+  void SetCallGate(CallGate gate) { gate_ = std::move(gate); }
+
   // ---- Test API: DPI ----
   // The DPI of top-level windows created from now on (96 unless set).
   void SetDpi(UINT dpi) { dpi_ = dpi; }
@@ -373,6 +384,10 @@ class HeadlessWindows : public WindowApi {
   HBRUSH SysBrush(int index);
   Dc* FindDc(HDC dc);
 
+  // True when the gate fails the call (with the last error set).
+  bool Refused(const char* call);
+
+  CallGate gate_;
   bool resOk_ = true;
   std::map<int, std::vector<std::uint8_t>> dialogs_;  // template id -> data
   std::map<std::uint16_t, std::u16string> strings_;

@@ -185,14 +185,40 @@ size_t SimKernel::OpenHandleCount(ObjectKind kind) const {
 
 // --- Clock ---
 
+// The whole milliseconds at the timer's last tick at or before `ms`: the
+// timer ticks every period_ microseconds from the PC's start.
+std::uint64_t SimKernel::LastTimerTick(std::uint64_t ms) const {
+  if (period_ == 0) return ms;
+  return ms * 1000 / period_ * period_ / 1000;
+}
+
 DWORD SimKernel::TickCount() const {
   std::lock_guard<KernelMutex> lock(mutex_);
-  return tick_;
+  return tickAtStart_ + static_cast<DWORD>(LastTimerTick(now_));  // modulo 2^32, as the counter wraps
 }
 
 void SimKernel::SetTickCount(DWORD tick) {
   std::lock_guard<KernelMutex> lock(mutex_);
-  tick_ = tick;
+  tickAtStart_ = tick - static_cast<DWORD>(LastTimerTick(now_));
+}
+
+void SimKernel::SetTimerPeriod(DWORD microseconds) {
+  std::lock_guard<KernelMutex> lock(mutex_);
+  const DWORD tick = tickAtStart_ + static_cast<DWORD>(LastTimerTick(now_));
+  period_ = microseconds;
+  tickAtStart_ = tick - static_cast<DWORD>(LastTimerTick(now_));
+}
+
+DWORD SimKernel::TimerDelay(DWORD milliseconds) const {
+  std::lock_guard<KernelMutex> lock(mutex_);
+  if (period_ == 0 || milliseconds == 0) return milliseconds;
+  // In microseconds. The clock stands on whole milliseconds: one that a tick
+  // moved stands just after it, and the time counts from the tick itself.
+  const std::uint64_t lastTick = now_ * 1000 / period_ * period_;
+  const std::uint64_t start = lastTick + 1000 > now_ * 1000 ? lastTick : now_ * 1000;
+  const std::uint64_t due = start + std::uint64_t{milliseconds} * 1000;
+  const std::uint64_t tick = (due + period_ - 1) / period_ * period_;  // the first tick at or after it
+  return static_cast<DWORD>((tick + 999) / 1000 - now_);               // never early
 }
 
 std::uint64_t SimKernel::Now() const {
@@ -207,7 +233,7 @@ void SimKernel::ScheduleIn(DWORD delay, std::function<void()> action) {
 
 void SimKernel::ScheduleAt(DWORD atTick, std::function<void()> action) {
   std::lock_guard<KernelMutex> lock(mutex_);
-  ScheduleIn(atTick - tick_, std::move(action));  // modulo 2^32, like the counter itself
+  ScheduleIn(atTick - TickCount(), std::move(action));  // modulo 2^32, like the counter itself
 }
 
 bool SimKernel::AdvanceToNextEvent(std::uint64_t limit) {
@@ -216,10 +242,7 @@ bool SimKernel::AdvanceToNextEvent(std::uint64_t limit) {
     return a.due != b.due ? a.due < b.due : a.order < b.order;
   });
   if (next == events_.end() || next->due > limit) return false;
-  if (next->due > now_) {
-    tick_ += static_cast<DWORD>(next->due - now_);
-    now_ = next->due;
-  }
+  if (next->due > now_) now_ = next->due;
   std::function<void()> action = std::move(next->action);
   events_.erase(next);
   Notify();
@@ -233,7 +256,6 @@ void SimKernel::AdvanceClock(DWORD milliseconds) {
   while (AdvanceToNextEvent(target)) {
   }
   if (target > now_) {
-    tick_ += static_cast<DWORD>(target - now_);
     now_ = target;
     Notify();
   }

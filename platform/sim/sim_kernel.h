@@ -6,9 +6,13 @@
 //   stays stale.
 // - One last error per thread.
 // - One virtual clock: a millisecond tick counter that wraps like
-//   GetTickCount, and events scheduled on it that fire as time passes. Sleep
-//   and waits advance it at once; nothing in the simulated PC waits in real
-//   time.
+//   GetTickCount (it starts at 0 unless set, say 1.5 s before the wrap), and
+//   events scheduled on it that fire as time passes. Sleep and waits advance
+//   it at once; nothing in the simulated PC waits in real time. By default a
+//   Sleep and a wait's time-out last exactly as long as asked; with a timer
+//   period (Windows' default timer ticks every 15.625 ms) they last until the
+//   timer's first tick at or after that time, and the counter moves only at
+//   the timer's ticks, as on Windows.
 // - One rule for ANSI text: the code pages group's ANSI code page.
 // - One lock: every simulated call holds the kernel's lock for its whole run
 //   (take it with Lock()). It is recursive, so a call may call another group.
@@ -190,8 +194,19 @@ class SimKernel {
   size_t OpenHandleCount(ObjectKind kind) const;
 
   // --- Clock ---
+  // GetTickCount's value: with a timer period, the count at the timer's last tick.
   DWORD TickCount() const;
+  // Sets the counter's value now; the clock goes on from there and wraps
+  // from 0xFFFFFFFF to 0.
   void SetTickCount(DWORD tick);
+  // The period of the timer that ends sleeps and time-outs, in microseconds:
+  // 0 (the default) for exact ones, 15625 for Windows' default timer. The
+  // timer ticks from the PC's start on.
+  void SetTimerPeriod(DWORD microseconds);
+  // How long Sleep(milliseconds), or a wait that times out after that long,
+  // lasts from now: exactly that without a timer period, else until the
+  // first tick of the timer at or after that time (never less; 0 stays 0).
+  DWORD TimerDelay(DWORD milliseconds) const;
   // Virtual milliseconds since the PC started; never wraps.
   std::uint64_t Now() const;
   // Runs action when the clock reaches now + delay.
@@ -255,7 +270,10 @@ class SimKernel {
   std::map<HANDLE, std::shared_ptr<KernelObject>> handles_;
   HANDLE nextHandle_ = 0x10000;
 
-  DWORD tick_ = 0;
+  std::uint64_t LastTimerTick(std::uint64_t ms) const;
+
+  DWORD tickAtStart_ = 0;  // the counter's value when the PC started (now_ 0), modulo 2^32
+  DWORD period_ = 0;       // the timer's, in microseconds; 0: exact
   std::uint64_t now_ = 0;
   std::uint64_t nextOrder_ = 0;
   std::vector<Event> events_;

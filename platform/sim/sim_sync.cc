@@ -144,7 +144,7 @@ DWORD SimSync::WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
   }
   const bool forever = milliseconds == INFINITE;
   const std::uint64_t deadline =
-      forever ? std::numeric_limits<std::uint64_t>::max() : kernel_.Now() + milliseconds;
+      forever ? std::numeric_limits<std::uint64_t>::max() : kernel_.Now() + kernel_.TimerDelay(milliseconds);
   for (;;) {
     if (object->IsSignaled()) {
       object->OnWaitSatisfied();

@@ -140,7 +140,7 @@ DWORD SimSystem::GetTickCount() { return kernel_.TickCount(); }
 void SimSystem::Sleep(DWORD milliseconds) {
   auto lock = kernel_.Lock();
   kernel_.Enter("Sleep");
-  kernel_.AdvanceClock(milliseconds);
+  kernel_.AdvanceClock(kernel_.TimerDelay(milliseconds));
 }
 
 void SimSystem::SetTickCount(DWORD tick) { kernel_.SetTickCount(tick); }

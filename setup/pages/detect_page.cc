@@ -43,7 +43,8 @@ void DetectPage::RunDetection() {
   context_.portKind = L"USB";
   SetDlgItemText(IDC_DETECT_NAME, L"打印机名称");
 
-  if (DetectPrinter(context_, view_) == Detected::kUsbPrinter) {
+  const bool found = DetectPrinter(context_, view_) == Detected::kUsbPrinter;
+  if (found) {
     SetDlgItemText(IDC_DETECT_NAME, context_.modelName);
     SelectUsb();
   } else {
@@ -52,13 +53,15 @@ void DetectPage::RunDetection() {
     SelectUsb();
     fw::Windows().EnableWindow(GetDlgItem(IDC_DETECT_USB), 1);
     fw::Windows().EnableWindow(GetDlgItem(IDC_DETECT_LPT), 1);
-    ApplyPortChoice();
   }
 
   EnableFrameButtons(true, true, true, false);
   fw::Windows().EnableWindow(GetDlgItem(IDC_DETECT_LPT), IsOfferedHardwareId(context_.lptHardwareId));
   fw::Windows().EnableWindow(GetDlgItem(IDC_DETECT_USB), IsOfferedHardwareId(context_.usbHardwareId));
   EnableWindow(true);
+  // Only now: Windows gives no focus to a window inside a disabled one. Nothing
+  // since the proposal dispatched a message, so the order is otherwise the same.
+  if (!found) ApplyPortChoice();
 }
 
 void DetectPage::View::ShowWaiting(unsigned dots) {

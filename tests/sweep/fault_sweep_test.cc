@@ -30,6 +30,9 @@ namespace {
 
 // Win32 errors the product itself never names.
 constexpr pf::DWORD kErrorInvalidData = 13;
+constexpr pf::DWORD kErrorModNotFound = 126;
+constexpr pf::DWORD kErrorResourceNameNotFound = 1814;
+constexpr pf::DWORD kErrorNoMoreUserHandles = 1158;  // the process's quota of windows, cursors, ...
 constexpr pf::DWORD kErrorDiskFull = 112;
 constexpr pf::DWORD kErrorNoSuchDevinst = 0xE000020Bu;  // SetupAPI: the device is gone
 
@@ -110,7 +113,29 @@ const CallFailure kFailures[] = {
     {"StartServiceCtrlDispatcherA", {pf::ERROR_FAILED_SERVICE_CONTROLLER_CONNECT}},
     {"RegisterServiceCtrlHandlerA", {pf::ERROR_SERVICE_DOES_NOT_EXIST}},
     {"SetServiceStatus", {kErrorInvalidData}},
+    // The window layer: the process out of window or GDI handles, the
+    // system's help program (the hand cursor's module) missing.
+    {"CreateDialogParamW", {kErrorNoMoreUserHandles}},
+    {"CreateWindowExW", {kErrorNoMoreUserHandles}},
+    {"CreateFontIndirectW", {pf::ERROR_NOT_ENOUGH_MEMORY}},
+    {"CreateSolidBrush", {pf::ERROR_NOT_ENOUGH_MEMORY}},
+    {"LoadBitmapW", {pf::ERROR_NOT_ENOUGH_MEMORY}},
+    {"CreateCompatibleBitmap", {pf::ERROR_NOT_ENOUGH_MEMORY}},
+    {"CreateCompatibleDC", {pf::ERROR_NOT_ENOUGH_MEMORY}},
+    {"GetDC", {pf::ERROR_NOT_ENOUGH_MEMORY}},
+    {"LoadLibraryW", {kErrorModNotFound}},
+    {"LoadCursorW", {kErrorResourceNameNotFound}},
+    {"CopyIcon", {kErrorNoMoreUserHandles}},
 };
+
+bool IsWindowLayerCall(const std::string& call) {
+  for (const char* name : {"CreateDialogParamW", "CreateWindowExW", "CreateFontIndirectW", "CreateSolidBrush",
+                           "LoadBitmapW", "CreateCompatibleBitmap", "CreateCompatibleDC", "GetDC", "LoadLibraryW",
+                           "LoadCursorW", "CopyIcon"}) {
+    if (call == name) return true;
+  }
+  return false;
+}
 
 // Calls that Windows does not fail for the arguments a program passes them:
 // closing or freeing what it holds, sleeping, showing a message box, telling
@@ -190,19 +215,25 @@ std::wstring ResultMessage(int code) {
 // --- What every run must show and leave ---
 
 // The rules that hold whatever failed: nothing held (no USB transfer left
-// pending either), only the product's messages, a result and its message or
-// the success line, success only for a printer added, and a default printer
-// entry only for that printer.
-std::vector<std::string> BrokenRules(const Outcome& o, Installation& pc) {
+// pending, nothing of the window system either), only the product's
+// messages, a result and its message or the success line, success only for
+// a printer added, and a default printer entry only for that printer. Setup
+// ends at start-up only with the INF's message, or silently when its frame
+// or first page could not be made (the frame's rules show no message).
+std::vector<std::string> BrokenRules(const Outcome& o, Installation& pc, const std::optional<Fault>& fault) {
   std::vector<std::string> broken;
   if (o.openHandles) broken.push_back("handles left open");
   if (o.localBlocks) broken.push_back("local memory left allocated");
+  if (o.windowsLeft || o.gdiObjectsLeft || o.dcsLeft || o.cursorsLeft) broken.push_back("window system objects left");
   if (o.pendingTransfers) broken.push_back("a USB transfer left pending on memory that is gone");
   for (const std::wstring& message : o.messages) {
     if (!IsProductMessage(message)) broken.push_back("a message box that is not the product's");
   }
   if (!o.wizardShown) {
-    if (o.messages != std::vector<std::wstring>{kNoInf}) broken.push_back("setup ended without its message");
+    const bool windowMissing = fault && IsWindowLayerCall(fault->call) && o.messages.empty();
+    if (o.messages != std::vector<std::wstring>{kNoInf} && !windowMissing) {
+      broken.push_back("setup ended without its message");
+    }
     return broken;
   }
   if (o.closedWith != "finish") broken.push_back("the wizard did not end with Finish");
@@ -235,7 +266,7 @@ std::vector<std::string> BrokenRules(const Outcome& o, Installation& pc) {
 // instance that has "Mfg", taking it for bound.
 std::vector<std::string> NotCleanlyInstalled(const Outcome& o, const Outcome& before, bool parallel,
                                              Installation& pc) {
-  std::vector<std::string> broken = BrokenRules(o, pc);
+  std::vector<std::string> broken = BrokenRules(o, pc, std::nullopt);
   if (o.resultCode != 0) broken.push_back("not installed");
   if (!o.messages.empty()) broken.push_back("a message box");
   if (o.printersAdded.size() != 1) {
@@ -321,6 +352,15 @@ const Documented kDocumented[] = {
      {kNoUsbPrinter}, false, false},
     {"the helper service program's extraction", "CreateFileW", LastBefore("OpenSCManagerW"), false, 0,
      {kCannotExtract}, true, false},
+    // A window that cannot be made leaves the wizard where it was, without a
+    // message: without the frame setup ends; without the first page the
+    // frame shows none, and the user cancels; without a later page Next
+    // stays, and the user's second Next goes on.
+    {"the wizard frame's window", "CreateDialogParamW", Nth(0), false, std::nullopt, {}, false, false},
+    {"the welcome page's window", "CreateDialogParamW", Nth(1), false, std::nullopt, {}, false, false},
+    {"the connection page's window", "CreateDialogParamW", Nth(2), false, 0, {}, true, true},
+    {"the detection page's window", "CreateDialogParamW", Nth(3), false, 0, {}, true, true},
+    {"the install page's window", "CreateDialogParamW", Nth(4), false, 0, {}, true, true},
 };
 
 // Whether setup runs under WOW64 that cannot be told counts as 32-bit
@@ -368,7 +408,15 @@ struct SweptInstallation {
   // installation fails (result 30); no failing call may make that a
   // success. The second installation has a print UI that works.
   bool printUiAddsNothing;
+  // The PC's clock, when not the example's.
+  std::optional<tqsim::ClockPlan> clock = std::nullopt;
 };
+
+// A PC that has run for 49.7 days, with Windows' default timer: the tick
+// counter wraps 1.5 s after setup starts, inside detection's wait for a USB
+// printer that never comes, and every sleep and time-out ends at a tick of
+// the 15.625 ms timer.
+constexpr tqsim::ClockPlan kWindowsClockBeforeWrap{0u - 1500u, 15625};
 
 void PrintTo(const SweptInstallation& swept, std::ostream* out) { *out << swept.name; }
 
@@ -394,12 +442,13 @@ class FaultSweepTest : public ::testing::TestWithParam<SweptInstallation> {
       scenario_.printers.push_back({L"Office Laser", L"LPT2:", L"Generic Laser"});
       scenario_.printUi.behaviour = tqsim::PrintUiPlan::Behaviour::kAddsNothing;
     }
+    if (GetParam().clock) scenario_.clock = *GetParam().clock;
   }
 
   // What the run without a fault must show.
   std::string NotAsExpected(const Outcome& o, Installation& pc) {
     if (!GetParam().printUiAddsNothing) return Joined(NotCleanlyInstalled(o, Outcome(), GetParam().parallel, pc));
-    std::vector<std::string> broken = BrokenRules(o, pc);
+    std::vector<std::string> broken = BrokenRules(o, pc, std::nullopt);
     if (o.resultCode != 30 || o.messages != std::vector<std::wstring>{kUnknownError}) broken.push_back("not result 30");
     return Joined(broken);
   }
@@ -426,7 +475,7 @@ TEST_P(FaultSweepTest, EveryCallFailingInTurnEndsSoundlyAndACleanInstallFollows)
   for (const Fault& fault : faults) {
     Installation pc(scenario_);
     const Outcome faulted = pc.Run(fault);
-    EXPECT_EQ(Joined(BrokenRules(faulted, pc)), "") << Describe(fault) << ": " << Describe(faulted);
+    EXPECT_EQ(Joined(BrokenRules(faulted, pc, fault)), "") << Describe(fault) << ": " << Describe(faulted);
     // A helper service that cannot be stopped runs until Windows ends it.
     if (faulted.helperStillRunning) {
       pc.Restart();
@@ -452,7 +501,9 @@ INSTANTIATE_TEST_SUITE_P(Installations, FaultSweepTest,
                                            SweptInstallation{"parallel", "lpt_printer.json", true, false},
                                            SweptInstallation{"usb_64_bit_windows", "windows_10_x64.json", false, false},
                                            SweptInstallation{"usb_print_ui_adds_nothing", "usb_printer_answers.json",
-                                                             false, true}),
+                                                             false, true},
+                                           SweptInstallation{"parallel_windows_clock_at_the_wrap", "lpt_printer.json",
+                                                             true, false, kWindowsClockBeforeWrap}),
                          [](const ::testing::TestParamInfo<SweptInstallation>& info) { return info.param.name; });
 
 

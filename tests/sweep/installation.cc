@@ -76,7 +76,7 @@ std::string Describe(const Outcome& o) {
   if (o.commandLine) {
     line = o.windowShown ? "a window shown" : "no window";
   } else if (!o.wizardShown) {
-    line = "setup ended at start-up";
+    line = o.closedWith.empty() ? "setup ended at start-up" : "the frame showed no page, closed with '" + o.closedWith + "'";
   } else {
     line = o.resultCode ? "result " + std::to_string(*o.resultCode) : std::string("no install run");
     if (o.installedLine) line += ", installed line";
@@ -93,6 +93,10 @@ std::string Describe(const Outcome& o) {
   if (o.registrationLeft) line += o.helperStillRunning ? ", helper still running" : ", registration left";
   if (o.openHandles) line += ", " + std::to_string(o.openHandles) + " handle(s) open";
   if (o.localBlocks) line += ", " + std::to_string(o.localBlocks) + " local block(s) held";
+  if (o.windowsLeft) line += ", " + std::to_string(o.windowsLeft) + " window(s) left";
+  if (o.gdiObjectsLeft) line += ", " + std::to_string(o.gdiObjectsLeft) + " GDI object(s) left";
+  if (o.dcsLeft) line += ", " + std::to_string(o.dcsLeft) + " device context(s) left";
+  if (o.cursorsLeft) line += ", " + std::to_string(o.cursorsLeft) + " cursor(s) or module(s) left";
   if (o.pendingTransfers) line += ", " + std::to_string(o.pendingTransfers) + " USB transfer(s) pending";
   return line;
 }
@@ -155,6 +159,10 @@ Outcome Installation::Run(const std::optional<Fault>& fault, const std::wstring&
   }
   outcome.otherFilesKept = pc.files().ReadFileBytes(kOtherFile, &bytes) &&
                            pc.files().ReadFileBytes(setupPath_.substr(0, setupPath_.rfind(L'\\')) + L"\\TQPRINTER.INF", &bytes);
+  outcome.windowsLeft = run.windowsLeft;
+  outcome.gdiObjectsLeft = run.gdiObjectsLeft;
+  outcome.dcsLeft = run.dcsLeft;
+  outcome.cursorsLeft = run.cursorsLeft + run.modulesLeft;
   outcome.closedWith = run.closedWith;
   if (run.install) outcome.resultCode = run.install->resultCode;
   const tqsim::Json events = timeline.Events();

@@ -62,6 +62,10 @@ struct Outcome {
   // if it still runs, holds nothing of the kernel's).
   std::size_t openHandles = 0;
   std::size_t localBlocks = 0;
+  // ... and of the window system: windows, GDI objects (fonts, brushes,
+  // bitmaps), device contexts, cursors and loaded modules.
+  std::size_t windowsLeft = 0;
+  int gdiObjectsLeft = 0, dcsLeft = 0, cursorsLeft = 0;
   // Transfers on the USB printer's pipe still pending: each would complete
   // into a buffer and an OVERLAPPED that are gone.
   std::size_t pendingTransfers = 0;

@@ -40,7 +40,8 @@ TEST_F(ScenarioReaderTest, AFullScenarioGivesTheRunEverything) {
     "installFolder": "pkg",
     "setupPath": "D:\\Setup\\setup.exe",
     "pc": {"seeds": ["seed.reg"], "windows": {"major": 5, "minor": 1, "build": 2600, "platformId": 2},
-           "inputCodePage": 1252, "commonProgramFiles": "C:\\Common\\"},
+           "inputCodePage": 1252, "commonProgramFiles": "C:\\Common\\",
+           "clock": {"startMs": 4294965796, "timerResolution": 15.625}},
     "usbPrinters": [{"serial": "S9", "portNumber": 7, "model": "TQ-58", "code": 9,
                      "writes": ["atOnce", {"afterMs": 1500}], "reads": ["never", {"failsWith": 31, "afterMs": 20}],
                      "appearsAtMs": 1200, "unpluggedAtMs": 9000},
@@ -66,6 +67,8 @@ TEST_F(ScenarioReaderTest, AFullScenarioGivesTheRunEverything) {
   EXPECT_FALSE(s.windows.probeFails);
   EXPECT_EQ(s.inputCodePage, 1252u);
   EXPECT_EQ(s.commonProgramFiles, L"C:\\Common\\");
+  EXPECT_EQ(s.clock.startMs, 4294965796u);
+  EXPECT_EQ(s.clock.timerPeriodUs, 15625u);
 
   ASSERT_EQ(s.usbPrinters.size(), 2u);
   const tqsim::UsbPrinterPlan& first = s.usbPrinters[0];
@@ -142,6 +145,10 @@ TEST_F(ScenarioReaderTest, WrongTypesAndValuesAreNamed) {
       {R"({"pc": {"windows": {"major": -4}}})", "pc.windows.major: out of range 0..4294967295"},
       {R"({"pc": {"windows": {"probeFails": 1}}})", "pc.windows.probeFails: expected true or false"},
       {R"({"pc": {"inputCodePage": 1.5}})", "pc.inputCodePage: expected a whole number"},
+      {R"({"pc": {"clock": {"startMs": 4294967296}}})", "pc.clock.startMs: out of range 0..4294967295"},
+      {R"({"pc": {"clock": {"timerResolution": "15.625"}}})",
+       "pc.clock.timerResolution: expected a number of milliseconds"},
+      {R"({"pc": {"clock": {"timerResolution": -1}}})", "pc.clock.timerResolution: out of range 0..1000"},
       {R"({"pc": {"seeds": "a.reg"}})", "pc.seeds: expected a list"},
       {R"({"usbPrinters": [{"reads": ["soon"]}]})", "usbPrinters[0].reads[0]: expected one of atOnce, never"},
       {R"({"usbPrinters": [{"reads": [{"failsWith": 31, "bytes": 3}]}]})",

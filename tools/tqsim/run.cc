@@ -172,8 +172,13 @@ SetupRun RunSetup(const std::vector<std::uint8_t>& resources, const UserPlan& us
   windows.Start();
   SetupApp app;
   app.InitInstance();
-  return SetupRun{app.ExitInstance(), windows.wizardShown(), windows.stuck(), windows.closedWith(),
-                  windows.lastInstall()};
+  SetupRun run{app.ExitInstance(), windows.wizardShown(), windows.stuck(), windows.closedWith(), windows.lastInstall()};
+  run.windowsLeft = windows.LiveWindows();
+  run.gdiObjectsLeft = windows.LiveGdiObjects();
+  run.dcsLeft = windows.LiveDcs();
+  run.cursorsLeft = windows.LiveCursors();
+  run.modulesLeft = windows.LiveModules();
+  return run;
 }
 
 RunResult RunScenario(const Scenario& scenario) {

@@ -33,6 +33,10 @@ struct SetupRun {
   bool stuck = false;
   std::string closedWith;  // "finish", "cancel" or empty
   std::optional<InstallOutcome> install;
+  // What the window system still held when setup ended: windows, GDI
+  // objects the program made, device contexts, cursors and modules.
+  std::size_t windowsLeft = 0;
+  int gdiObjectsLeft = 0, dcsLeft = 0, cursorsLeft = 0, modulesLeft = 0;
 };
 
 // Runs setup once, as a new process would (a fresh setup context and window

@@ -1,6 +1,7 @@
 #include "tools/tqsim/scenario.h"
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
@@ -188,8 +189,24 @@ bool ReadWindows(const Json& value, const std::string& path, WindowsVersion* win
   return r.error.empty();
 }
 
+// {"startMs": N, "timerResolution": MS}: the tick counter's value when setup
+// starts, and the period of the timer that ends sleeps and time-outs in
+// milliseconds, to the microsecond (15.625 on Windows; 0, the default: exact).
+bool ReadClock(const Json& value, const std::string& path, ClockPlan* clock, Reading& r) {
+  if (!CheckObject(value, path, {"startMs", "timerResolution"}, r)) return false;
+  if (const Json* f = Find(value, "startMs")) ReadDword(*f, Field(path, "startMs"), &clock->startMs, r);
+  if (const Json* f = Find(value, "timerResolution")) {
+    const std::string at = Field(path, "timerResolution");
+    if (!f->is_number()) return r.Fail(at, "expected a number of milliseconds");
+    const double ms = f->get<double>();
+    if (!(ms >= 0 && ms <= 1000)) return r.Fail(at, "out of range 0..1000");
+    clock->timerPeriodUs = static_cast<pf::DWORD>(std::llround(ms * 1000));
+  }
+  return r.error.empty();
+}
+
 bool ReadPc(const Json& value, const std::string& path, Scenario* s, Reading& r) {
-  if (!CheckObject(value, path, {"seeds", "windows", "inputCodePage", "commonProgramFiles"}, r)) return false;
+  if (!CheckObject(value, path, {"seeds", "windows", "inputCodePage", "commonProgramFiles", "clock"}, r)) return false;
   if (const Json* f = Find(value, "seeds")) {
     ReadList(*f, Field(path, "seeds"), r,
              [&](const Json& item, const std::string& at) { ReadSeed(item, at, &s->seeds, r); });
@@ -207,6 +224,7 @@ bool ReadPc(const Json& value, const std::string& path, Scenario* s, Reading& r)
       s->commonProgramFiles = folder;
     }
   }
+  if (const Json* f = Find(value, "clock")) ReadClock(*f, Field(path, "clock"), &s->clock, r);
   return r.error.empty();
 }
 

@@ -23,6 +23,15 @@ struct ScenarioFile {
   std::string bytes;
 };
 
+// The PC's clock: the tick counter's value when setup starts (it wraps from
+// 0xFFFFFFFF to 0), and the period of the timer that ends sleeps and
+// time-outs, in microseconds (0: they last exactly as asked; Windows' default
+// timer: 15625).
+struct ClockPlan {
+  pf::DWORD startMs = 0;
+  pf::DWORD timerPeriodUs = 0;
+};
+
 struct WindowsVersion {
   bool probeFails = false;
   bool wow64 = false;  // 64-bit Windows: setup runs under WOW64
@@ -78,6 +87,7 @@ struct Scenario {
   std::vector<ScenarioFile> seeds;
   WindowsVersion windows;
   std::optional<pf::UINT> inputCodePage;
+  ClockPlan clock;
   std::optional<std::wstring> commonProgramFiles = std::wstring(L"C:\\Program Files\\Common Files");
 
   std::vector<UsbPrinterPlan> usbPrinters;

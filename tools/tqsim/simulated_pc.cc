@@ -64,6 +64,8 @@ SimulatedPc::SimulatedPc(const Scenario& s, const std::vector<std::uint8_t>& res
   pc_.system().SetGetVersionFails(s.windows.probeFails);
   if (s.windows.wow64) printUi_.MakeWow64Pc();
   if (s.inputCodePage) pc_.codePages().SetInputLocaleAnsiCodePage(*s.inputCodePage);
+  pc_.kernel().SetTimerPeriod(s.clock.timerPeriodUs);
+  pc_.kernel().SetTickCount(s.clock.startMs);
   pc_.shellFolders().SetSpecialFolder(pf::CSIDL_PROGRAM_FILES_COMMON, s.commonProgramFiles.value_or(L""));
 
   for (const UsbPrinterPlan& plan : s.usbPrinters) {

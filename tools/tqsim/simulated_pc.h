@@ -1,7 +1,8 @@
 // The simulated PC of a run, made as the scenario describes it: setup.exe in
 // its folder with the installation's files and the compiled resources, the
-// registry seeds, the Windows version, the input locale, the common program
-// files folder, the maker's USB printers on the clock, the printers that
+// registry seeds, the Windows version, the input locale, the clock (its start
+// and timer), the common program files folder, the maker's USB printers on
+// the clock, the printers that
 // exist, the print UI's behaviour, Spoolmate as the service program, and
 // the faults (set last, so that their counts start with setup).
 #pragma once

@@ -25,7 +25,11 @@ std::string IconName(fw::UINT type) {
 }  // namespace
 
 WizardDriver::WizardDriver(const std::vector<std::uint8_t>& resources, const UserPlan& user, Timeline& timeline)
-    : HeadlessWindows(resources), user_(user), timeline_(timeline), retriesLeft_(user.installAgain) {}
+    : HeadlessWindows(resources), user_(user), timeline_(timeline), retriesLeft_(user.installAgain) {
+  // The window layer's calls that Windows can refuse go in the PC's call
+  // record, where a scenario's faults fail them like any other call.
+  SetCallGate([&kernel = timeline.kernel()](const char* call) { return kernel.Enter(call); });
+}
 
 void WizardDriver::Start() { QueueStep(); }
 
@@ -160,7 +164,15 @@ void WizardDriver::Step() {
   const fw::HWND frame = Frame();
   const fw::HWND page = VisiblePage();
   const std::optional<Page> shown = page ? PageOf(page) : std::nullopt;
-  if (!shown) return;
+  if (!shown) {
+    // A frame that shows no page (its first page could not be made) leaves
+    // the user only Cancel.
+    if (frame && !emptyFrameCancelled_) {
+      emptyFrameCancelled_ = true;
+      Act("cancel", GetDlgItem(frame, IDC_CANCEL));
+    }
+    return;
+  }
   const bool firstLook = seenActivation_ != pagesShown_;
   if (firstLook) {
     seenActivation_ = pagesShown_;

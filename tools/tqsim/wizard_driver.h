@@ -3,12 +3,16 @@
 // title line, the status lines, every message box) and playing the user's
 // part as scripted steps, one each time the wizard waits for input.
 //
+// The window layer's calls that Windows can refuse (dialogs, windows, fonts,
+// brushes, bitmaps, device contexts, the cursor) enter the simulated PC's
+// kernel: they are in its call record and its faults fail them.
+//
 // Each step first notes the page as the user finds it (after detection: the
 // name box and the radios; after an install run: its result code and lines)
 // and the enabled buttons, then acts as the scenario's user plan says: Next
 // through the pages, the radio and the name on the detection page, Back and
 // Next again after a failed install while retries are left, Cancel on the
-// page named, and Finish at the end.
+// page named, and Finish at the end. A frame that shows no page is cancelled.
 #pragma once
 
 #include <cstdint>
@@ -70,6 +74,7 @@ class WizardDriver : public fw::headless::HeadlessWindows {
   // What the user has done since the page was last shown.
   int seenActivation_ = -1;
   bool portClicked_ = false, nameTyped_ = false, cancelTried_ = false;
+  bool emptyFrameCancelled_ = false;
   int retriesLeft_ = 0;
   std::optional<InstallOutcome> lastInstall_;
   std::string closedWith_;

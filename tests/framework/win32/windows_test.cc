@@ -129,6 +129,30 @@ TEST_F(Win32WindowsTest, DialogKeysOfAControlChildGoToItsParentDialog) {
   w_.DestroyWindow(outer);
 }
 
+// The headless backend copies this: a window inside a disabled one takes no
+// focus; a page made hidden takes none at first; disabling the window that
+// has it takes it away.
+TEST_F(Win32WindowsTest, FocusGoesOnlyWhereInputCan) {
+  w_.ShowWindow(dialog_, SW_SHOW);
+  const HWND before = w_.GetFocus();
+  HWND page = w_.CreateDialogParamW(IDD_TEST_PAGE, dialog_, &TestDialogProc, 0);
+  ASSERT_NE(page, 0u);
+  HWND button = w_.GetDlgItem(dialog_, IDC_TEST_BUTTON);
+  HWND edit = w_.GetDlgItem(page, IDC_TEST_PAGE_EDIT);
+  EXPECT_EQ(w_.GetFocus(), before);
+  w_.ShowWindow(page, SW_SHOW);
+  w_.SetFocus(button);
+  EXPECT_EQ(w_.GetFocus(), button);
+  w_.EnableWindow(page, 0);
+  EXPECT_EQ(w_.SetFocus(edit), 0u);
+  EXPECT_EQ(w_.GetFocus(), button);
+  w_.EnableWindow(page, 1);
+  EXPECT_EQ(w_.SetFocus(edit), button);
+  EXPECT_EQ(w_.GetFocus(), edit);
+  w_.EnableWindow(edit, 0);
+  EXPECT_EQ(w_.GetFocus(), 0u);
+}
+
 TEST_F(Win32WindowsTest, PostedMessagesArriveInOrderAndReachTheDialogProc) {
   MSG msg{};
   while (w_.PeekMessageW(&msg, PM_REMOVE)) w_.DispatchMessageW(&msg);

@@ -1,6 +1,7 @@
 #include "platform/sim/sim_system.h"
 
 #include "platform/sim/sim_kernel.h"
+#include "platform/sim/sim_sync.h"
 
 #include <gtest/gtest.h>
 
@@ -35,6 +36,38 @@ TEST(SimSystemTest, TickCounterWrapsAndEventsAcrossTheWrapStillFire) {
   system.Sleep(0x10);
   EXPECT_TRUE(fired);
   EXPECT_EQ(system.GetTickCount(), 0x10u);
+}
+
+// Windows' default timer: a sleep lasts until the timer's first tick (every
+// 15.625 ms) at or after its time, so never less than asked; the counter
+// moves only at the ticks; a time-out ends the same way; Sleep(0) takes no
+// time. Across the wrap the counter's differences stay right.
+TEST(SimSystemTest, WithWindowsTimerSleepsAndTimeOutsEndAtTheTimersTicks) {
+  SimKernel kernel;
+  SimSystem system(kernel);
+  SimSync sync(kernel);
+  kernel.SetTimerPeriod(15625);
+  system.SetTickCount(0xFFFFFFF0u);
+  EXPECT_EQ(system.GetTickCount(), 0xFFFFFFF0u);
+  std::vector<std::uint64_t> ends;
+  for (DWORD ms : {10u, 10u, 10u, 1u, 0u, 16u, 500u}) {
+    system.Sleep(ms);
+    ends.push_back(kernel.Now());
+  }
+  // Ticks at 15.625, 31.25, 46.875, 62.5, 78.125 and 93.75 ms, then 593.75.
+  EXPECT_EQ(ends, (std::vector<std::uint64_t>{16, 32, 47, 63, 63, 94, 594}));
+  EXPECT_EQ(system.GetTickCount() - 0xFFFFFFF0u, 593u);  // the count at the last tick
+
+  std::vector<std::uint64_t> fired;
+  kernel.ScheduleIn(3, [&] { fired.push_back(kernel.Now()); });  // not on a tick: as a device completes
+  EXPECT_EQ(system.GetTickCount() - 0xFFFFFFF0u, 593u);
+  const HANDLE event = sync.CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  EXPECT_EQ(sync.WaitForSingleObject(event, 1000), WAIT_TIMEOUT);
+  EXPECT_EQ(fired, std::vector<std::uint64_t>{597});
+  EXPECT_EQ(kernel.Now(), 1594u);  // 1593.75, the first tick at or after 1594
+  EXPECT_EQ(sync.WaitForSingleObject(event, 0), WAIT_TIMEOUT);
+  EXPECT_EQ(kernel.Now(), 1594u);
+  sync.CloseHandle(event);
 }
 
 TEST(SimSystemTest, VersionAndModulePath) {

@@ -68,7 +68,7 @@ TEST_F(SetupPagesTest, WalksAllFourPagesAndHandsOnTheChoices) {
     EXPECT_EQ(windows_.Text(link), L"访问 http://www.tavir.com.cn 获取更多");
     // The welcome page keeps the system's colours: the dialog face, not the
     // other pages' white background or hollow brush.
-    EXPECT_EQ(windows_.LastPaint(PageControl(1026)).brush, windows_.GetSysColorBrush(fw::COLOR_BTNFACE));
+    ExpectSystemLook(windows_.GetParent(PageControl(1026)));
     // Start-up gave the context its fixed values and the INF's identity.
     EXPECT_EQ(context.companyNameCn, L"朗明");
     EXPECT_EQ(context.portKind, L"USB");
@@ -85,7 +85,7 @@ TEST_F(SetupPagesTest, WalksAllFourPagesAndHandsOnTheChoices) {
               L"首先关闭打印机电源。\r\n\r\n然后使用USB线缆或并口线缆连接电脑和打印机。\r\n\r\n最后打开打印机电源。"
               L"\r\n\r\n继续安装点击“下一步”。");
     ExpectHeadingFont(PageControl(1029));
-    EXPECT_EQ(windows_.LastPaint(PageControl(1028)).bkMode, fw::TRANSPARENT);
+    ExpectWhiteLook(windows_.GetParent(PageControl(1028)));
     context.portKind = L"LPT";  // as a detection run might have left it
   });
   Press(IDC_NEXT);
@@ -97,6 +97,10 @@ TEST_F(SetupPagesTest, WalksAllFourPagesAndHandsOnTheChoices) {
     EXPECT_EQ(windows_.Text(PageControl(1018)), L"使用并口线缆连接");
     EXPECT_EQ(windows_.Text(PageControl(1036)), L"打印机名称：");
     EXPECT_FALSE(windows_.IsVisible(PageControl(1036)));
+    ExpectHeadingFont(PageControl(1030));
+    ExpectWhiteLook(windows_.GetParent(PageControl(1030)));
+    // Nothing was found: the name box has the focus for the user to correct the name.
+    EXPECT_EQ(windows_.GetFocus(), PageControl(1035));
     ASSERT_TRUE(windows_.Click(PageControl(1018)));
     ASSERT_TRUE(windows_.Type(PageControl(1035), L"TQ-5800 (办公室)"));
   });
@@ -108,6 +112,7 @@ TEST_F(SetupPagesTest, WalksAllFourPagesAndHandsOnTheChoices) {
     // Back stays on beside Finish.
     EXPECT_EQ(Buttons(), "EDDE");
     ExpectHeadingFont(PageControl(1008));
+    ExpectWhiteLook(windows_.GetParent(PageControl(1008)));
     EXPECT_FALSE(windows_.IsVisible(PageControl(1007)));
     EXPECT_FALSE(windows_.IsVisible(PageControl(1027)));
     fw::HWND testPage = windows_.Child(windows_.GetParent(PageControl(1008)), 1027);

@@ -51,7 +51,7 @@ inline std::string PayloadBytes() {
 }
 
 struct StatusChange {
-  std::uint64_t time;
+  pf::DWORD tick;  // the tick counter's, which may wrap during the test
   std::wstring text;
 };
 inline std::vector<StatusChange>* g_statuses = nullptr;
@@ -100,6 +100,7 @@ class InstallTest : public ShellTest {
   void Press(int id) {
     Then([this, id] {
       start_ = pc_->kernel().Now();
+      startTick_ = pf::GetTickCount();
       statuses_.clear();
       ASSERT_TRUE(windows_.Click(Control(id))) << "button " << id;
     });
@@ -200,7 +201,8 @@ class InstallTest : public ShellTest {
   DetectPage detect_;
   WatchedInstallPage install_;
   std::vector<StatusChange> statuses_;
-  std::uint64_t start_ = 0;
+  std::uint64_t start_ = 0;  // the virtual time, which never wraps
+  pf::DWORD startTick_ = 0;
   bool identityRead_ = false;
 };
 

@@ -37,16 +37,16 @@ TEST_F(InstallTest, ARunTakesFourPacedStatusLinesTheFillAndTwoSecondsOfServiceBe
     // 49 to 100 at 20 ms a step; the service's two seconds.
     EXPECT_EQ(Statuses(), (std::vector<std::wstring>{L"", L"正在获取系统信息...", L"正在复制文件...",
                                                       L"正在添加打印机驱动...", L"正在添加打印机...", kSuccess}));
-    std::vector<std::uint64_t> times;
-    for (const StatusChange& change : statuses_) times.push_back(change.time - start_);
-    EXPECT_EQ(times, (std::vector<std::uint64_t>{0, 0, 300, 600, 2400, 5720}));
+    std::vector<pf::DWORD> times;
+    for (const StatusChange& change : statuses_) times.push_back(change.tick - startTick_);
+    EXPECT_EQ(times, (std::vector<pf::DWORD>{0, 0, 300, 600, 2400, 5720}));
     ASSERT_EQ(ui_.runs().size(), 1u);
     EXPECT_EQ(ui_.runs()[0].started - start_, 900u);
     EXPECT_EQ(ui_.runs()[0].ended - start_, 2400u);
     ASSERT_EQ(pc_->spooler().broadcasts().size(), 1u);
     EXPECT_EQ(pc_->spooler().broadcasts()[0].time - start_, 3720u);
     EXPECT_EQ(pc_->spooler().broadcasts()[0].message, pf::WM_SETTINGCHANGE);
-    EXPECT_EQ(pf::GetTickCount() - start_, 1500u + 4220u);
+    EXPECT_EQ(pf::GetTickCount() - startTick_, 1500u + 4220u);
     EXPECT_EQ(buttonsMidRun, "DDDD");
     // The service as it was registered while it ran.
     EXPECT_EQ(midService.name, L"Printer Helper");

@@ -137,6 +137,7 @@ TEST_F(DetectPageTest, WithoutAPrinterTheStatusAnimatesForThreeSecondsAndTheDriv
     EXPECT_EQ(Times(), (std::vector<pf::DWORD>{0, 0, 500, 1000, 1500, 2000, 2500, 3000}));
     EXPECT_EQ(pf::GetTickCount() - start_, 3000u);
     EXPECT_EQ(NameBox(), L"TQ-5800");
+    EXPECT_EQ(windows_.GetFocus(), Item(IDC_DETECT_NAME));  // where the user corrects the proposed name
     EXPECT_EQ(context_.modelName, L"TQ-5800");
     EXPECT_EQ(context_.portKind, L"USB");
     EXPECT_TRUE(UsbChecked());
@@ -293,6 +294,7 @@ TEST_F(DetectPageTest, ARadioClickPutsTheProposedNameBackAndNextHandsOnTheChoice
   });
   Then([&] {
     EXPECT_EQ(NameBox(), L"TQ-5800");
+    EXPECT_EQ(windows_.GetFocus(), Item(IDC_DETECT_NAME));
     EXPECT_EQ(context_.portKind, L"LPT");
     ASSERT_TRUE(windows_.Type(Item(IDC_DETECT_NAME), L""));
   });

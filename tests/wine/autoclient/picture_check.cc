@@ -82,19 +82,29 @@ void CheckSidePicture(Report& report, HWND page, const std::wstring& situation) 
   ::ClientToScreen(::GetParent(page), &frameOrigin);
   const LONG pageRightX = std::min(pageOrigin.x + Width(pageRect), frameOrigin.x + Width(frameClient)) - 3;
   const LONG pageBottomY = pageOrigin.y + Height(pageRect) - 1;
+  // A page just shown may not have painted yet (the wizard's thread paints
+  // when it gets to it, later on a loaded machine): its pending paints are
+  // asked for, and the screen is read again until it shows the picture or
+  // three seconds have passed.
   std::wstring wrong;
-  for (int percent : {35, 50, 65}) {
-    const LONG y = onScreen.top + MulDiv(std::min(Height(client), Height(pageRect)), percent, 100);
-    const COLORREF background = screen.At(pageRightX, y);
-    if (background == CLR_INVALID || screen.At(onScreen.right - 1, y) == background) {
-      wrong += L"; at " + std::to_wstring(percent) + L"% of its height it ends before its last column";
-    } else if (screen.At(onScreen.right, y) != background) {
-      wrong += L"; at " + std::to_wstring(percent) + L"% of its height it goes on past its last column";
+  for (int attempt = 0; attempt < 30; ++attempt) {
+    if (attempt > 0) ::Sleep(100);
+    ::RedrawWindow(page, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    wrong.clear();
+    for (int percent : {35, 50, 65}) {
+      const LONG y = onScreen.top + MulDiv(std::min(Height(client), Height(pageRect)), percent, 100);
+      const COLORREF background = screen.At(pageRightX, y);
+      if (background == CLR_INVALID || screen.At(onScreen.right - 1, y) == background) {
+        wrong += L"; at " + std::to_wstring(percent) + L"% of its height it ends before its last column";
+      } else if (screen.At(onScreen.right, y) != background) {
+        wrong += L"; at " + std::to_wstring(percent) + L"% of its height it goes on past its last column";
+      }
     }
-  }
-  const LONG bottomY = std::min(onScreen.bottom - 1, pageBottomY);
-  if (screen.At(onScreen.left + Width(client) / 2, bottomY) == screen.At(pageRightX, bottomY)) {
-    wrong += L"; it ends above the bottom of its frame";
+    const LONG bottomY = std::min(onScreen.bottom - 1, pageBottomY);
+    if (screen.At(onScreen.left + Width(client) / 2, bottomY) == screen.At(pageRightX, bottomY)) {
+      wrong += L"; it ends above the bottom of its frame";
+    }
+    if (wrong.empty()) break;
   }
   report.Check(hasImage && wrong.empty(), what + L" on the screen is " + std::to_wstring(Width(client)) +
                                                L" pixels wide, the static's client width, and reaches its bottom" +
