@@ -533,6 +533,7 @@ std::vector<std::string> BrokenQuietRules(const Outcome& o, const std::vector<in
   if (o.localBlocks) broken.push_back("local memory left allocated");
   if (o.pendingTransfers) broken.push_back("a USB transfer left pending on memory that is gone");
   if (o.windowShown || !o.messages.empty()) broken.push_back("a window");
+  if (o.windowsLeft || o.gdiObjectsLeft || o.dcsLeft || o.cursorsLeft) broken.push_back("window system objects left");
   if (std::find(documented.begin(), documented.end(), o.exitCode) == documented.end()) {
     broken.push_back("exit code " + std::to_string(o.exitCode) + " is not documented");
   }
